@@ -1,0 +1,38 @@
+# Every folder of the stand-in host is on the include path, so module sources include
+# host headers by their plain names ("dbents.h", "aced.h", ...), as a module for the real host does.
+function(pelvar_host_include_dirs target)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/host/*)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND NOT child MATCHES "/program$")
+      target_include_directories(${target} PUBLIC ${child})
+    endif()
+  endforeach()
+endfunction()
+
+# Libraries every test and benchmark may use.
+function(pelvar_link_module target)
+  if(TARGET pelvar_module_objs)
+    target_link_libraries(${target} PRIVATE pelvar_module_objs)
+  endif()
+  target_link_libraries(${target} PRIVATE pelvarhost pelvar_warnings)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+endfunction()
+
+# tools/NAME/*.cpp becomes the executable NAME.
+function(pelvar_add_tools root)
+  file(GLOB children LIST_DIRECTORIES true ${root}/*)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child})
+      get_filename_component(name ${child} NAME)
+      if(EXISTS ${child}/CMakeLists.txt)
+        add_subdirectory(${child})
+      else()
+        file(GLOB sources CONFIGURE_DEPENDS ${child}/*.cpp)
+        if(sources)
+          add_executable(${name} ${sources})
+          pelvar_link_module(${name})
+        endif()
+      endif()
+    endif()
+  endforeach()
+endfunction()
