@@ -1,0 +1,4 @@
+#pragma once
+#include "acarray.h"
+#include "dbid.h"
+typedef AcArray<AcDbObjectId> AcDbObjectIdArray;

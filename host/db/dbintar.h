@@ -1,0 +1,4 @@
+#pragma once
+#include "acarray.h"
+#include "adesk.h"
+typedef AcArray<int> AcDbIntArray;

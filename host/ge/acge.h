@@ -1,0 +1,15 @@
+// All of the host's geometry library.
+#pragma once
+#include "acarray.h"
+#include "geassign.h"
+#include "gedblar.h"
+#include "gegbl.h"
+#include "gemat3d.h"
+#include "gepnt2d.h"
+#include "gepnt3d.h"
+#include "gept2dar.h"
+#include "gept3dar.h"
+#include "getol.h"
+#include "gevc3dar.h"
+#include "gevec2d.h"
+#include "gevec3d.h"
