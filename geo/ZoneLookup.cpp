@@ -1,0 +1,19 @@
+// Lookups in the zone table: linear scans from the first row, first match wins.
+#include <cwchar>
+
+#include "geo/StatePlaneZone.h"
+
+const StatePlaneZone* FindZoneByEpsg(std::uint32_t epsg) {
+    for (const StatePlaneZone& zone : kStatePlaneZones) {
+        if (zone.epsg == epsg) return &zone;
+    }
+    return nullptr;
+}
+
+const StatePlaneZone* FindZoneByCivilCode(const wchar_t* civilCode) {
+    if (civilCode == nullptr) return nullptr;
+    for (const StatePlaneZone& zone : kStatePlaneZones) {
+        if (std::wcscmp(zone.civilCode, civilCode) == 0) return &zone;
+    }
+    return nullptr;
+}
