@@ -1,0 +1,194 @@
+// The input sources: text, file descriptors and the interactive terminal.
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "hostinput.h"
+#include "wcrt.h"
+
+#ifdef PELVAR_HAVE_READLINE
+#include <readline/history.h>
+#include <readline/readline.h>
+#endif
+
+namespace pelvarhost {
+namespace {
+
+std::wstring StripLineEnd(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return Utf8ToWide(line);
+}
+
+class TextInput : public InputSource {
+ public:
+  explicit TextInput(std::wstring_view text) {
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find(L'\n', start);
+      if (end == std::wstring_view::npos) end = text.size();
+      std::wstring line(text.substr(start, end - start));
+      if (!line.empty() && line.back() == L'\r') line.pop_back();
+      lines_.push_back(line);
+      start = end + 1;
+    }
+  }
+  std::optional<std::wstring> ReadLine(const std::wstring&) override {
+    if (next_ >= lines_.size()) return std::nullopt;
+    return lines_[next_++];
+  }
+  std::optional<std::wstring> PeekLine() override {
+    if (next_ >= lines_.size()) return std::nullopt;
+    return lines_[next_];
+  }
+
+ private:
+  std::vector<std::wstring> lines_;
+  size_t next_ = 0;
+};
+
+// Reads lines from a descriptor, buffering what has arrived so that a peek never waits.
+class DescriptorInput : public InputSource {
+ public:
+  DescriptorInput(int fd, bool owned) : fd_(fd), owned_(owned) {}
+  ~DescriptorInput() override {
+    if (owned_) ::close(fd_);
+  }
+  std::optional<std::wstring> ReadLine(const std::wstring&) override {
+    while (true) {
+      if (auto line = TakeLine()) return line;
+      if (eof_) return TakeRest();
+      Fill(-1);
+    }
+  }
+  std::optional<std::wstring> PeekLine() override {
+    if (buffer_.find('\n') == std::string::npos && !eof_) Fill(0);
+    size_t end = buffer_.find('\n');
+    if (end == std::string::npos) return eof_ && !buffer_.empty() ? std::optional(StripLineEnd(buffer_)) : std::nullopt;
+    return StripLineEnd(buffer_.substr(0, end));
+  }
+
+ private:
+  std::optional<std::wstring> TakeLine() {
+    size_t end = buffer_.find('\n');
+    if (end == std::string::npos) return std::nullopt;
+    std::string line = buffer_.substr(0, end);
+    buffer_.erase(0, end + 1);
+    return StripLineEnd(line);
+  }
+  std::optional<std::wstring> TakeRest() {
+    if (buffer_.empty()) return std::nullopt;
+    std::string line;
+    line.swap(buffer_);
+    return StripLineEnd(line);
+  }
+  // Reads what is available; timeoutMs -1 waits for data or the end.
+  void Fill(int timeoutMs) {
+    pollfd pfd{fd_, POLLIN, 0};
+    int ready = ::poll(&pfd, 1, timeoutMs);
+    if (ready == 0) return;
+    if (ready < 0 && errno == EINTR) return;
+    char chunk[4096];
+    ssize_t n = ::read(fd_, chunk, sizeof chunk);
+    if (n > 0) {
+      buffer_.append(chunk, static_cast<size_t>(n));
+    } else if (n == 0 || errno != EINTR) {
+      eof_ = true;
+    }
+  }
+
+  int fd_;
+  bool owned_;
+  bool eof_ = false;
+  std::string buffer_;
+};
+
+volatile std::sig_atomic_t interruptedWhileReading = 0;
+
+void OnInterrupt(int) {
+  interruptedWhileReading = 1;
+  RequestBreak();
+}
+
+void InstallInterruptHandler() {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no restart: a read in progress returns with EINTR
+  sigaction(SIGINT, &action, nullptr);
+}
+
+#ifdef PELVAR_HAVE_READLINE
+// Ctrl+C while a line is typed: readline accepts the line, which is then taken as Esc.
+int InterruptibleGetc(FILE* stream) {
+  while (true) {
+    unsigned char c;
+    ssize_t n = ::read(fileno(stream), &c, 1);
+    if (n == 1) return c;
+    if (n == 0) return EOF;
+    if (errno != EINTR) return EOF;
+    if (interruptedWhileReading) return '\n';
+  }
+}
+
+class TerminalInput : public InputSource {
+ public:
+  TerminalInput() {
+    InstallInterruptHandler();
+    rl_catch_signals = 0;
+    rl_getc_function = InterruptibleGetc;
+  }
+  std::optional<std::wstring> ReadLine(const std::wstring& promptLine) override {
+    interruptedWhileReading = 0;
+    std::string prompt = WideToUtf8(promptLine);
+    rl_already_prompted = 1;  // the host has printed the prompt itself
+    char* raw = readline(prompt.c_str());
+    if (raw == nullptr) return std::nullopt;
+    std::string line(raw);
+    std::free(raw);
+    if (interruptedWhileReading) {
+      interruptedWhileReading = 0;
+      TakeBreakOfCancel();
+      return std::wstring(L"^C");
+    }
+    if (!line.empty()) add_history(line.c_str());
+    return Utf8ToWide(line);
+  }
+  bool EchoesAnswers() const override { return false; }
+
+ private:
+  // The Ctrl+C that cancelled the line is not also a break for later work.
+  static void TakeBreakOfCancel();
+};
+#else
+class TerminalInput : public DescriptorInput {
+ public:
+  TerminalInput() : DescriptorInput(STDIN_FILENO, false) { InstallInterruptHandler(); }
+  bool EchoesAnswers() const override { return false; }
+};
+#endif
+
+}  // namespace
+
+namespace detail {
+bool TakeBreak();
+}
+
+#ifdef PELVAR_HAVE_READLINE
+void TerminalInput::TakeBreakOfCancel() { detail::TakeBreak(); }
+#endif
+
+std::unique_ptr<InputSource> MakeTextInput(std::wstring_view text) { return std::make_unique<TextInput>(text); }
+
+std::unique_ptr<InputSource> MakeDescriptorInput(int fd, bool owned) {
+  return std::make_unique<DescriptorInput>(fd, owned);
+}
+
+std::unique_ptr<InputSource> MakeTerminalInput() { return std::make_unique<TerminalInput>(); }
+
+}  // namespace pelvarhost

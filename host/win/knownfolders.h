@@ -1,0 +1,3 @@
+// Stand-in for the known-folder identifiers header; they live in windows.h.
+#pragma once
+#include "windows.h"

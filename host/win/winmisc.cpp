@@ -1,0 +1,86 @@
+// Module, folder, thread and window functions of the Windows stand-in.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "windows.h"
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+struct ThreadHandle {
+  std::thread thread;
+};
+
+std::mutex& HandleMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::set<ThreadHandle*>& LiveThreads() {
+  static std::set<ThreadHandle*> threads;
+  return threads;
+}
+
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+void SetLastError(DWORD code) { lastError = code; }
+
+BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
+  if (lpPathName == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (::mkdir(pelvarhost::WideToUtf8(lpPathName).c_str(), 0777) == 0) return TRUE;
+  SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
+                    DWORD, LPDWORD lpThreadId) {
+  if (lpStartAddress == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto handle = std::make_unique<ThreadHandle>();
+  try {
+    handle->thread = std::thread([lpStartAddress, lpParameter] { lpStartAddress(lpParameter); });
+  } catch (const std::system_error&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  if (lpThreadId != nullptr) *lpThreadId = static_cast<DWORD>(std::hash<std::thread::id>{}(handle->thread.get_id()));
+  std::lock_guard lock(HandleMutex());
+  LiveThreads().insert(handle.get());
+  return handle.release();
+}
+
+BOOL CloseHandle(HANDLE hObject) {
+  auto* handle = static_cast<ThreadHandle*>(hObject);
+  {
+    std::lock_guard lock(HandleMutex());
+    if (LiveThreads().erase(handle) == 0) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+  }
+  handle->thread.detach();
+  delete handle;
+  return TRUE;
+}
+
+void Sleep(DWORD dwMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds)); }
+
+BOOL IsWindow(HWND hWnd) { return FALSE; }
+BOOL IsWindowVisible(HWND hWnd) { return FALSE; }
+BOOL SetForegroundWindow(HWND hWnd) { return FALSE; }
