@@ -1,0 +1,119 @@
+// The sample generator: repeatable, inside its square, with every class it promises in
+// plausible places, and readable in both file variants.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "CraftedCloud.h"
+#include "cloudfile/CloudReader.h"
+#include "tools/samplegen/SampleCloud.h"
+
+namespace {
+
+SampleCloudSpec SmallSpec() {
+  SampleCloudSpec spec;
+  spec.pointCount = 60'000;
+  spec.seed = 42;
+  spec.side = 1500.0;
+  spec.centreX = 2'231'000.0;
+  spec.centreY = 1'371'000.0;
+  spec.tileName = "GA West 2231";
+  return spec;
+}
+
+// The lowest and highest ground heights on the four grid nodes around (x, y).
+std::pair<double, double> GroundAround(const SampleCloud& c, double x, double y) {
+  const int i = std::clamp(int((x - c.groundOriginX) / c.groundCell), 0, c.groundNx - 2);
+  const int j = std::clamp(int((y - c.groundOriginY) / c.groundCell), 0, c.groundNy - 2);
+  const float* row = c.ground.data() + size_t(j) * c.groundNx + i;
+  const auto [low, high] = std::minmax({row[0], row[1], row[c.groundNx], row[c.groundNx + 1]});
+  return {low, high};
+}
+
+TEST(SampleGenerator, SeedFixesTheCloud) {
+  const SampleCloudSpec spec = SmallSpec();
+  EXPECT_EQ(BuildSampleKmq2(spec), BuildSampleKmq2(spec));
+  SampleCloudSpec other = spec;
+  other.seed = 43;
+  EXPECT_NE(BuildSampleKmq2(spec), BuildSampleKmq2(other));
+}
+
+TEST(SampleGenerator, PointsFillTheSquareWithEveryClass) {
+  const SampleCloudSpec spec = SmallSpec();
+  const SampleCloud c = GenerateSampleCloud(spec);
+  ASSERT_EQ(c.x.size(), spec.pointCount);
+  ASSERT_EQ(c.intensity.size(), spec.pointCount);
+  const auto [xmin, xmax] = std::minmax_element(c.x.begin(), c.x.end());
+  const auto [ymin, ymax] = std::minmax_element(c.y.begin(), c.y.end());
+  EXPECT_GE(*xmin, spec.centreX - 750.0);
+  EXPECT_LT(*xmax, spec.centreX + 750.0);
+  EXPECT_LT(*xmin, spec.centreX - 740.0);
+  EXPECT_GT(*ymax, spec.centreY + 740.0);
+  EXPECT_GE(*ymin, spec.centreY - 750.0);
+  std::map<uint8_t, size_t> counts;
+  for (uint8_t cls : c.cls) ++counts[cls];
+  const std::set<uint8_t> expected = {1, 2, 3, 4, 5, 6, 7, 9, 17};
+  std::set<uint8_t> present;
+  for (auto [cls, count] : counts) present.insert(cls);
+  EXPECT_EQ(present, expected);
+  EXPECT_GT(counts[2], spec.pointCount / 3) << "ground is the largest class";
+  for (double z : c.z) ASSERT_TRUE(z > 500.0 && z < 1200.0) << z;
+}
+
+TEST(SampleGenerator, ClassesSitWhereTheyBelong) {
+  const SampleCloud c = GenerateSampleCloud(SmallSpec());
+  double waterMin = 1e9, waterMax = -1e9, deckMin = 1e9;
+  std::map<uint8_t, double> intensitySum;
+  std::map<uint8_t, size_t> count;
+  for (size_t i = 0; i < c.x.size(); ++i) {
+    const auto [low, high] = GroundAround(c, c.x[i], c.y[i]);
+    intensitySum[c.cls[i]] += c.intensity[i];
+    ++count[c.cls[i]];
+    switch (c.cls[i]) {
+      case 7: EXPECT_LT(c.z[i], high - 1.0) << "noise lies below ground"; break;
+      case 9: waterMin = std::min(waterMin, c.z[i]), waterMax = std::max(waterMax, c.z[i]); break;
+      case 17: deckMin = std::min(deckMin, c.z[i]); break;
+      case 6: EXPECT_GT(c.z[i], low + 5.0) << "roofs stand above the ground"; break;
+      case 5: EXPECT_GT(c.z[i], low + 10.0); break;
+      default: break;
+    }
+  }
+  EXPECT_LT(waterMax - waterMin, 1.0) << "water is flat";
+  EXPECT_GT(deckMin, waterMax + 10.0) << "the bridge deck spans above the water";
+  auto mean = [&](uint8_t cls) { return intensitySum[cls] / count[cls]; };
+  EXPECT_GT(mean(6), mean(2));
+  EXPECT_GT(mean(2), mean(5));
+  EXPECT_GT(mean(5), mean(9));
+}
+
+TEST(SampleGenerator, BothVariantsLoadWithTheSamePoints) {
+  const SampleCloudSpec spec = SmallSpec();
+  const std::string folder = crafted::TestFolder();
+  ASSERT_TRUE(WriteSampleCloud(spec, folder + "/two.kmt", false));
+  ASSERT_TRUE(WriteSampleCloud(spec, folder + "/one.kmt", true));
+  ClearCloudCache();
+  std::wstring error;
+  KmqDataPtr two = LoadCloudFile(pelvarhost::Utf8ToWide(folder + "/two.kmt"), &error);
+  KmqDataPtr one = LoadCloudFile(pelvarhost::Utf8ToWide(folder + "/one.kmt"), &error);
+  ASSERT_NE(two, nullptr) << pelvarhost::WideToUtf8(error);
+  ASSERT_NE(one, nullptr) << pelvarhost::WideToUtf8(error);
+  EXPECT_EQ(two->pointCount, spec.pointCount);
+  EXPECT_EQ(two->epsg, 2240u);
+  EXPECT_STREQ(two->tileName, "GA West 2231");
+  EXPECT_EQ(two->centerX, spec.centreX);
+  EXPECT_EQ(two->halfSize, 750.0f);
+  EXPECT_EQ(two->groundNx, 151);
+  ASSERT_EQ(one->pointCount, two->pointCount);
+  for (size_t i = 0; i < two->pointCount; ++i) {
+    ASSERT_EQ(one->points[i].qx, two->points[i].qx) << i;
+    ASSERT_EQ(one->points[i].qz, two->points[i].qz) << i;
+    ASSERT_EQ(one->points[i].cls, two->points[i].cls) << i;
+    ASSERT_LE(std::abs(int(one->intensity16[i]) - int(two->intensity16[i])), 129) << i;
+  }
+  ClearCloudCache();
+}
+
+}  // namespace
