@@ -1,0 +1,103 @@
+// Proxy entities, and turning objects into proxies and back as their classes come and go.
+#include "dbproxy.h"
+
+#include "dbimpl.h"
+#include "dbmemfiler.h"
+#include "rxclasshooks.h"
+
+ACRX_DXF_DEFINE_MEMBERS(AcDbProxyEntity, AcDbEntity, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent, 0,
+                        ACAD_PROXY_ENTITY, "")
+
+AcDbProxyEntity::AcDbProxyEntity() = default;
+
+AcDbProxyEntity::AcDbProxyEntity(const ACHAR* className, const ACHAR* dxfName, std::vector<std::uint8_t> record)
+    : m_className(className), m_dxfName(dxfName), m_record(std::move(record)) {
+  if (AcRxClass* cls = acrxFindAcRxClass(className)) m_proxyFlags = cls->proxyFlags();
+  // The record starts with the common entity fields: take the layer and colour from it.
+  pelvarhost::MemoryFiler filer(m_record);
+  AcDbEntity::dwgInFields(&filer);
+}
+
+const ACHAR* AcDbProxyEntity::originalClassName() const { return m_className.kwszPtr(); }
+const ACHAR* AcDbProxyEntity::originalDxfName() const { return m_dxfName.kwszPtr(); }
+
+Acad::ErrorStatus AcDbProxyEntity::dwgInFields(AcDbDwgFiler* filer) {
+  assertWriteEnabled();
+  return filer->filerStatus();
+}
+
+Acad::ErrorStatus AcDbProxyEntity::dwgOutFields(AcDbDwgFiler* filer) const {
+  assertReadEnabled();
+  return filer->writeBytes(m_record.data(), m_record.size());
+}
+
+void AcDbProxyEntity::subList(std::vector<std::wstring>& lines) const {
+  lines.push_back(L"Proxy of class " + m_className.str() + L" (" + std::to_wstring(m_record.size()) +
+                  L" bytes kept)");
+}
+
+namespace {
+
+bool IsOpen(const AcDbObject* object) { return object->isReadEnabled() || object->isWriteEnabled(); }
+
+// Replaces the stub's object by `replacement` (already filled), deleting the old one.
+void Replace(AcDbStub* stub, AcDbObject* replacement) {
+  AcDbObject* old = stub->object;
+  replacement->attachToStub(stub);
+  replacement->setOwnerId(old->ownerId());
+  replacement->resetOpenState();
+  stub->object = replacement;
+  delete old;
+}
+
+void MakeProxiesOf(AcRxClass* deletedClass) {
+  for (AcDbDatabase* db : pelvarhost::LiveDatabases()) {
+    for (auto& [handle, stub] : db->impl().stubs) {
+      AcDbObject* object = stub->object;
+      if (object == nullptr || !object->isA()->isDerivedFrom(deletedClass)) continue;
+      if (IsOpen(object))
+        pelvarhost::ReportOpenStateError(std::wstring(object->isA()->name()) + L" (handle " +
+                                         AcDbHandle(handle).toString() +
+                                         L") was still open when its class was deleted");
+      pelvarhost::MemoryFiler filer(db);
+      pelvarhost::FileOutObject(object, filer);
+      const AcRxClass* cls = object->isA();
+      Replace(stub.get(), new AcDbProxyEntity(cls->name(), cls->dxfName(), filer.takeBytes()));
+    }
+  }
+}
+
+// A proxy whose class is registered (with a pseudo-constructor) again is read back into
+// a new object of that class; when that fails it stays a proxy.
+void RestoreProxies() {
+  for (AcDbDatabase* db : pelvarhost::LiveDatabases()) {
+    for (auto& [handle, stub] : db->impl().stubs) {
+      auto* proxy = AcDbProxyEntity::cast(stub->object);
+      if (proxy == nullptr || IsOpen(proxy)) continue;
+      AcRxClass* cls = acrxFindAcRxClass(proxy->originalClassName());
+      if (cls == nullptr || cls == AcDbProxyEntity::desc()) continue;
+      AcRxObject* created = cls->create();
+      AcDbObject* object = AcDbObject::cast(created);
+      if (object == nullptr) {
+        delete created;
+        continue;
+      }
+      object->attachToStub(stub.get());
+      object->setOwnerId(proxy->ownerId());
+      pelvarhost::MemoryFiler filer(proxy->originalRecord(), db);
+      Acad::ErrorStatus status = object->dwgInFields(&filer);
+      if (status == Acad::eOk && filer.filerStatus() == Acad::eOk) {
+        Replace(stub.get(), object);
+      } else {
+        object->attachToStub(nullptr);
+        delete object;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+namespace pelvarhost {
+void InstallProxyHooks() { SetClassLifecycleHooks(&MakeProxiesOf, &RestoreProxies); }
+}  // namespace pelvarhost
