@@ -69,6 +69,10 @@ detail::Answer FromSource(std::wstring_view prompt, bool firstWordOnly) {
   InputState& state = State();
   SourceLine line = ReadSourceLine();
   std::wstring text = detail::Trim(line.text);
+  if (line.ended && firstWordOnly) {
+    detail::EndAnswerLine(L"", false);  // the input ended at the command prompt: nothing to cancel
+    return detail::Answer{true, {}};
+  }
   if (line.ended || text == kCancelLine) {
     detail::EndAnswerLine(kCancelEcho, true);
     return detail::Answer{true, {}};

@@ -18,7 +18,7 @@ struct OutputState {
   std::wstring currentLine;
   // After an answer the line has ended already: a leading "\n" of the next output
   // would only add an empty line.
-  bool lineEndedByAnswer = false;
+  bool lineEndedByAnswer = true;  // nothing printed yet: no empty first line
 };
 
 OutputState& State() {

@@ -25,6 +25,9 @@ struct TemporaryVector {
 const std::vector<TemporaryVector>& TemporaryVectors();
 void ClearTemporaryVectors();
 
+// Width over height of the view that ZOOM fits a window into.
+inline constexpr double kViewAspect = 4.0 / 3.0;
+
 // Half-size of the square pick box of entity selection, in world units (default 1.0).
 double PickBoxHalfSize();
 void SetPickBoxHalfSize(double halfSize);
