@@ -142,6 +142,20 @@ void WriteChunkTable(const ChunkCounts& counts, uint8_t* at) {
   }
 }
 
+// The points are visited in shuffled order, so their inputs are fetched from memory ahead of use.
+constexpr size_t kPrefetchDistance = 16;
+
+void PrefetchPoint(std::span<const double> x, std::span<const double> y, std::span<const double> z,
+                   std::span<const uint8_t> cls, std::span<const uint16_t> intensity, uint32_t i) {
+#if defined(__GNUC__)
+  __builtin_prefetch(&x[i]);
+  __builtin_prefetch(&y[i]);
+  __builtin_prefetch(&z[i]);
+  __builtin_prefetch(&cls[i]);
+  __builtin_prefetch(&intensity[i]);
+#endif
+}
+
 // The five point columns, filled in chunk order straight from the inputs.
 void WritePointColumns(std::span<const double> x, std::span<const double> y, std::span<const double> z,
                        std::span<const uint8_t> cls, std::span<const uint16_t> intensity,
@@ -155,6 +169,7 @@ void WritePointColumns(std::span<const double> x, std::span<const double> y, std
   uint8_t* intensities = classes + n;
   const double rx = b.x.Extent(), ry = b.y.Extent(), rz = b.z.Extent();
   for (size_t k = 0; k < n; ++k) {
+    if (k + kPrefetchDistance < n) PrefetchPoint(x, y, z, cls, intensity, order[k + kPrefetchDistance]);
     const uint32_t i = order[k];
     Store(qx + 2 * k, QuantiseCode(x[i], b.x.min, rx));
     Store(qy + 2 * k, QuantiseCode(y[i], b.y.min, ry));

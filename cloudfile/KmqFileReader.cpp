@@ -129,25 +129,26 @@ bool ReadRecordPoints(SectionReader& in, KmqData& d) {
   return true;
 }
 
-// Reads the five planes and interleaves the first four, with the intensity's high byte,
-// into 8-byte records. The coordinate and class planes pass through one scratch buffer.
+// Reads the five planes and interleaves them into 8-byte records. The qx plane passes through
+// the intensity array before the intensity plane arrives there, so the only extra buffer holds
+// the qy, qz and class planes; the intensity's high byte is added once that plane is read.
 bool ReadPlanePoints(SectionReader& in, KmqData& d) {
   const size_t n = d.pointCount;
   if (!in.Holds(uint64_t{n} * kKmqPlanesBytesPerPoint)) return false;
-  auto scratch = std::make_unique_for_overwrite<uint8_t[]>(n * 7);
-  uint8_t* qx = scratch.get();
-  uint8_t* qy = qx + 2 * n;
+  d.intensity16 = KmqArray<uint16_t>(n);
+  auto scratch = std::make_unique_for_overwrite<uint8_t[]>(n * 5);
+  uint16_t* qx = d.intensity16.data();
+  uint8_t* qy = scratch.get();
   uint8_t* qz = qy + 2 * n;
   uint8_t* cls = qz + 2 * n;
   if (!in.Read(qx, 2 * n) || !in.Read(qy, 2 * n) || !in.Read(qz, 2 * n) || !in.Read(cls, n)) return false;
-  d.intensity16 = KmqArray<uint16_t>(n);
-  if (!in.Read(d.intensity16.data(), 2 * n)) return false;
   d.points = KmqArray<KmqPoint>(n);
   using pelvar::bytes::Load;
-  for (size_t i = 0; i < n; ++i) {
-    d.points[i] = KmqPoint{Load<uint16_t>(qx + 2 * i), Load<uint16_t>(qy + 2 * i), Load<uint16_t>(qz + 2 * i),
-                           cls[i], static_cast<uint8_t>(d.intensity16[i] >> 8)};
-  }
+  for (size_t i = 0; i < n; ++i)
+    d.points[i] = KmqPoint{qx[i], Load<uint16_t>(qy + 2 * i), Load<uint16_t>(qz + 2 * i), cls[i], 0};
+  scratch.reset();
+  if (!in.Read(d.intensity16.data(), 2 * n)) return false;
+  for (size_t i = 0; i < n; ++i) d.points[i].intensity = static_cast<uint8_t>(d.intensity16[i] >> 8);
   return true;
 }
 

@@ -99,6 +99,22 @@ TEST_F(ReaderContents, PlanesBecomeRecordsWithTheHighIntensityByte) {
   EXPECT_EQ(d->maxIntensity, most);
 }
 
+TEST_F(ReaderContents, PlanesOfEveryLengthInterleave) {
+  for (size_t n : {1, 2, 3, 7, 64, 1001}) {
+    ClearCloudCache();
+    Cloud c;
+    c.points = crafted::NumberedPoints(n, 4099);
+    KmqDataPtr d = Load(c);
+    ASSERT_NE(d, nullptr) << n;
+    for (size_t i = 0; i < n; ++i) {
+      const crafted::Point& p = c.points[i];
+      const KmqPoint expected{p.qx, p.qy, p.qz, p.cls, static_cast<uint8_t>(p.intensity >> 8)};
+      ASSERT_EQ(std::memcmp(&d->points[i], &expected, sizeof expected), 0) << n << " " << i;
+      ASSERT_EQ(d->intensity16[i], p.intensity) << n << " " << i;
+    }
+  }
+}
+
 TEST_F(ReaderContents, RecordIntensitiesAreWidenedBy257) {
   Cloud c;
   c.magic = "KMQ1";
