@@ -70,7 +70,7 @@ detail::Answer FromSource(std::wstring_view prompt, bool firstWordOnly) {
   SourceLine line = ReadSourceLine();
   std::wstring text = detail::Trim(line.text);
   if (line.ended && firstWordOnly) {
-    detail::EndAnswerLine(L"", false);  // the input ended at the command prompt: nothing to cancel
+    // The input ended at the command prompt: nothing to cancel.
     return detail::Answer{true, {}};
   }
   if (line.ended || text == kCancelLine) {

@@ -1,0 +1,130 @@
+// The pelvar program end to end: scripts in, command-line history out.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "tests/support/pelvar_run.h"
+
+namespace {
+
+using pelvartest::PelvarRun;
+using pelvartest::RunPelvar;
+using pelvartest::TempFolder;
+
+// The LIST lines of every entity, without the count line.
+std::string ListedEntities(const std::string& out) {
+  size_t at = out.rfind(" entities in model space.\n");
+  EXPECT_NE(at, std::string::npos) << out;
+  if (at == std::string::npos) return {};
+  std::string rest = out.substr(at + std::string(" entities in model space.\n").size());
+  return rest.substr(0, rest.find("Command:"));
+}
+
+TEST(PelvarProgram, DrawsMovesSavesAndReopensTheSameEntities) {
+  TempFolder home("program");
+  std::string drawing = (home.path() / "site.pvd").string();
+  PelvarRun first = RunPelvar(home.path(),
+                              "LINE\n0,0\n100,50\n\n"
+                              "3DPOLY\n0,0,0\n10,0,5\n10,10,7\nC\n"
+                              "MOVE\n50,25\n\n0,0\n@5,5\n"
+                              "LIST\nALL\n"
+                              "SAVEAS\n" + drawing + "\n");
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_NE(first.out.find("Command: LINE\nSpecify first point: 0,0\nSpecify next point or [Enter to finish]: 100,50\n"),
+            std::string::npos)
+      << first.out;
+  EXPECT_NE(first.out.find("Saved " + drawing + "\n"), std::string::npos) << first.out;
+  // The line moved by (5,5); the polyline stayed.
+  EXPECT_NE(first.out.find("from point, X=5.0000  Y=5.0000  Z=0.0000\nto point, X=105.0000  Y=55.0000  Z=0.0000"),
+            std::string::npos)
+      << first.out;
+  EXPECT_NE(first.out.find("at point X=10.0000  Y=10.0000  Z=7.0000"), std::string::npos) << first.out;
+
+  PelvarRun second = RunPelvar(home.path(), "LIST\nALL\n", {drawing});
+  ASSERT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_NE(second.out.find("2 entities in model space."), std::string::npos) << second.out;
+  EXPECT_EQ(ListedEntities(second.out), ListedEntities(first.out));
+}
+
+TEST(PelvarProgram, EnterEscAndUnknownCommandsReadAsTheHostWrites) {
+  TempFolder home("program");
+  PelvarRun run = RunPelvar(home.path(), "\nfoo\nLINE\n^C\n_.point\n1,2\n");
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out,
+            "Command: \n"
+            "Command: foo\n"
+            "Unknown command \"FOO\".  Press F1 for help.\n"
+            "Command: LINE\n"
+            "Specify first point: *Cancel*\n"
+            "Command: _.point\n"
+            "Specify a point: 1,2\n"
+            "Command: \n");
+}
+
+TEST(PelvarProgram, WordsAfterACommandAnswerItsPrompts) {
+  TempFolder home("program");
+  PelvarRun run = RunPelvar(home.path(), "POINT 3,4\nLIST 3,4\n");
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("Specify a point: 3,4\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Select object or [ALL]: 3,4\nPOINT"), std::string::npos) << run.out;
+}
+
+TEST(PelvarProgram, QuitEndsTheRunAndLeavesTheRestUnread) {
+  TempFolder home("program");
+  PelvarRun run = RunPelvar(home.path(), "QUIT\nLINE\n");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "Command: QUIT\n");
+}
+
+TEST(PelvarProgram, QuitWithUnsavedChangesAsksFirst) {
+  TempFolder home("program");
+  PelvarRun run = RunPelvar(home.path(), "POINT\n1,1\nQUIT\nNo\nDOCS\nQUIT\nY\n");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("Drawing1.pvd has unsaved changes. Discard them? [Yes/No] <No>: No\nCommand: DOCS\n* 1  Drawing1.pvd  (modified)\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.out.substr(run.out.size() - 2), "Y\n");
+}
+
+TEST(PelvarProgram, DashCLinesRunBeforeTheScript) {
+  TempFolder home("program");
+  PelvarRun run = RunPelvar(home.path(), "DOCS\n", {"-c", "NEW"});
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("Command: NEW\nNew drawing: Drawing2.pvd\nCommand: DOCS\n  1  Drawing1.pvd\n* 2  Drawing2.pvd\n"),
+            std::string::npos)
+      << run.out;
+}
+
+TEST(PelvarProgram, OwnFailuresGiveANonZeroStatusAndAMessage) {
+  TempFolder home("program");
+  std::string missing = (home.path() / "missing.pvd").string();
+  PelvarRun noDrawing = RunPelvar(home.path(), "", {missing});
+  EXPECT_EQ(noDrawing.exitCode, 1);
+  EXPECT_NE(noDrawing.err.find("pelvar: cannot open drawing " + missing), std::string::npos) << noDrawing.err;
+
+  std::string command = std::string(PELVAR_BUILD_DIR) + "/pelvar --script /nonexistent/x.scr >/dev/null 2>" +
+                        (home.path() / "e.txt").string();
+  int status = std::system(command.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(pelvartest::ReadWholeFile(home.path() / "e.txt"),
+            "pelvar: cannot read script /nonexistent/x.scr: No such file or directory\n");
+}
+
+TEST(PelvarProgram, OpenRefusesAMissingFileAndAsksAgain) {
+  TempFolder home("program");
+  PelvarRun run = RunPelvar(home.path(), "OPEN\nnope\n^C\n");
+  ASSERT_EQ(run.exitCode, 0);
+  std::string expected = "Drawing to open: nope\nFile not found: nope.pvd\nDrawing to open: *Cancel*\n";
+  EXPECT_NE(run.out.find(expected), std::string::npos) << run.out;
+}
+
+TEST(PelvarProgram, ZoomAndRegenRunThroughTheirPrompts) {
+  TempFolder home("program");
+  PelvarRun run = RunPelvar(home.path(), "ZOOM\nE\nLINE\n0,0\n10,10\n\nZOOM\nE\nZOOM\n0,0\n0,0\nREGEN\n");
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("Specify corner of window or [Extents/Window]: E\nThe drawing is empty.\n"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("Specify opposite corner: 0,0\nThe window has no area.\n"), std::string::npos) << run.out;
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// Runs the pelvar program of the build with a script and captures what it prints.
+#pragma once
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace pelvartest {
+
+struct PelvarRun {
+  int exitCode = -1;
+  std::string out;  // standard output: the command line
+  std::string err;  // standard error
+};
+
+inline std::string ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline std::string ShellQuote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out + "'";
+}
+
+// A fresh folder below the system's temporary folder, removed with the object.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& tag) {
+    std::string pattern = (std::filesystem::temp_directory_path() / ("pelvar-" + tag + "-XXXXXX")).string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    path_ = ::mkdtemp(buf.data());
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs build/pelvar with the script as --script file and the given further arguments.
+// XDG_CONFIG_HOME points into `home` so that the user's own registry file is never touched.
+inline PelvarRun RunPelvar(const std::filesystem::path& home, const std::string& script,
+                           const std::vector<std::string>& args = {}) {
+  std::filesystem::path scriptFile = home / "script.scr";
+  std::ofstream(scriptFile, std::ios::binary) << script;
+  std::string command = "cd " + ShellQuote(home.string()) + " && XDG_CONFIG_HOME=" + ShellQuote((home / "config").string()) +
+                        " " + ShellQuote(std::string(PELVAR_BUILD_DIR) + "/pelvar") + " --script " +
+                        ShellQuote(scriptFile.string());
+  for (const std::string& arg : args) command += " " + ShellQuote(arg);
+  command += " >" + ShellQuote((home / "out.txt").string()) + " 2>" + ShellQuote((home / "err.txt").string()) + " </dev/null";
+  int status = std::system(command.c_str());
+  PelvarRun run;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadWholeFile(home / "out.txt");
+  run.err = ReadWholeFile(home / "err.txt");
+  return run;
+}
+
+}  // namespace pelvartest
