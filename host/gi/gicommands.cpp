@@ -1,0 +1,138 @@
+// The host's graphics services at the command line: PNGOUT and object snaps on typed points.
+#include <cwchar>
+#include <cwctype>
+#include <limits>
+#include <string>
+
+#include "aced.h"
+#include "dbapserv.h"
+#include "dbmain.h"
+#include "dbsymtb.h"
+#include "hostgraphics.h"
+#include "hostrender.h"
+#include "wcrt.h"
+
+namespace pelvarhost {
+namespace {
+
+constexpr const wchar_t* kGraphicsCommandGroup = L"ACAD_GRAPHICS";
+constexpr const wchar_t* kDefaultPngName = L"view.png";
+
+struct SnapModeName {
+  const wchar_t* name;
+  AcDb::OsnapMode mode;
+};
+
+constexpr SnapModeName kSnapModeNames[] = {
+    {L"end", AcDb::kOsModeEnd},   {L"mid", AcDb::kOsModeMid},  {L"cen", AcDb::kOsModeCen},
+    {L"nod", AcDb::kOsModeNode},  {L"qua", AcDb::kOsModeQuad}, {L"ins", AcDb::kOsModeIns},
+    {L"per", AcDb::kOsModePerp},  {L"tan", AcDb::kOsModeTan},  {L"nea", AcDb::kOsModeNear},
+    {L"gcen", AcDb::kOsModeCentroid},
+};
+
+bool FindSnapMode(std::wstring_view typed, AcDb::OsnapMode& mode) {
+  for (const SnapModeName& entry : kSnapModeNames) {
+    if (typed.size() != std::wcslen(entry.name)) continue;
+    bool same = true;
+    for (size_t i = 0; i < typed.size(); ++i) same = same && static_cast<wchar_t>(std::towlower(typed[i])) == entry.name[i];
+    if (same) {
+      mode = entry.mode;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Asks every entity of model space for its snap points of the mode near the typed point
+// and takes the one nearest to it in plan (the first of equals).
+bool SnapToModelSpace(std::wstring_view typedMode, const double point[3], double snapped[3]) {
+  AcDb::OsnapMode mode;
+  AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  if (!FindSnapMode(typedMode, mode) || db == nullptr) return false;
+  AcDbBlockTableRecord* space = nullptr;
+  if (acdbOpenObject(space, db->modelSpaceId(), AcDb::kForRead) != Acad::eOk) return false;
+  const AcGePoint3d pick(point[0], point[1], point[2]);
+  double best = std::numeric_limits<double>::infinity();
+  AcDbBlockTableRecordIterator* it = nullptr;
+  if (space->newIterator(it) == Acad::eOk) {
+    for (; !it->done(); it->step()) {
+      AcDbEntity* entity = nullptr;
+      if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
+      AcGePoint3dArray snaps;
+      AcDbIntArray geomIds;
+      entity->getOsnapPoints(mode, 0, pick, pick, AcGeMatrix3d::kIdentity, snaps, geomIds);
+      entity->close();
+      for (const AcGePoint3d& s : snaps) {
+        double d = (s.x - pick.x) * (s.x - pick.x) + (s.y - pick.y) * (s.y - pick.y);
+        if (d < best) {
+          best = d;
+          snapped[0] = s.x, snapped[1] = s.y, snapped[2] = s.z;
+        }
+      }
+    }
+    delete it;
+  }
+  space->close();
+  return best < std::numeric_limits<double>::infinity();
+}
+
+// One image side: Enter keeps the default; false when the prompt was cancelled.
+bool AskImageSide(const wchar_t* name, int defaultValue, int& value) {
+  wchar_t prompt[64];
+  std::swprintf(prompt, 64, L"\nImage %ls <%d>: ", name, defaultValue);
+  while (true) {
+    acedInitGet(RSG_NOZERO | RSG_NONEG, nullptr);
+    int answer = defaultValue;
+    int rc = acedGetInt(prompt, &answer);
+    if (rc == RTNONE) answer = defaultValue;
+    else if (rc != RTNORM) return false;
+    if (answer <= kMaxImageSide) {
+      value = answer;
+      return true;
+    }
+    acutPrintf(L"\nThe image %ls must be at most %d pixels.", name, kMaxImageSide);
+  }
+}
+
+void CmdPngOut() {
+  AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  if (db == nullptr) {
+    acutPrintf(L"\nNo drawing is open.");
+    return;
+  }
+  ACHAR name[1024];
+  std::wstring prompt = std::wstring(L"\nPNG file <") + kDefaultPngName + L">: ";
+  int rc = acedGetString(0, prompt.c_str(), name, 1024);
+  if (rc != RTNORM) return;
+  std::wstring path = name[0] != L'\0' ? name : kDefaultPngName;
+  int width = kDefaultImageWidth, height = kDefaultImageHeight;
+  if (!AskImageSide(L"width", kDefaultImageWidth, width) || !AskImageSide(L"height", kDefaultImageHeight, height))
+    return;
+  RasterImage image = RenderView(*db, db->viewRecord(), width, height);
+  std::string error;
+  if (!WritePng(WideToUtf8(path), image, &error)) {
+    acutPrintf(L"\nPNG not written: %ls", Utf8ToWide(error).c_str());
+    return;
+  }
+  acutPrintf(L"\nView written to %ls (%d x %d).", path.c_str(), width, height);
+}
+
+// The graphics system is part of the host: present whenever the host library is loaded.
+struct GraphicsInstaller {
+  GraphicsInstaller() { InstallHostGraphics(); }
+} installer;
+
+}  // namespace
+
+void InstallHostGraphics() {
+  if (acedRegCmds->lookupCmd(L"PNGOUT", true) == nullptr)
+    acedRegCmds->addCommand(kGraphicsCommandGroup, L"PNGOUT", L"PNGOUT", ACRX_CMD_MODAL, CmdPngOut);
+  SetObjectSnapHook(SnapToModelSpace);
+}
+
+void RemoveHostGraphics() {
+  acedRegCmds->removeGroup(kGraphicsCommandGroup);
+  SetObjectSnapHook(nullptr);
+}
+
+}  // namespace pelvarhost
