@@ -1,0 +1,6 @@
+#include "ui/PanelHooks.h"
+
+void TogglePanel() {}
+void ShowPanel() {}
+void RefreshPanel() {}
+void DestroyPanel() {}
