@@ -10,13 +10,13 @@ namespace cloudfile_bench {
 inline constexpr uint32_t kBenchPoints = 20'000'000;
 inline constexpr char kBenchFile[] = "/tmp/pelvar_bench_cloud_20m.kmt";
 
-inline SampleCloudSpec BenchSpec() {
-  SampleCloudSpec spec;
-  spec.pointCount = kBenchPoints;
-  spec.seed = 20;
-  spec.side = 3000.0;
-  spec.tileName = "bench 20M";
-  return spec;
+inline SampleCloudSpec BenchRequest() {
+  SampleCloudSpec request;
+  request.pointCount = kBenchPoints;
+  request.seed = 20;
+  request.side = 3000.0;
+  request.tileName = "bench 20M";
+  return request;
 }
 
 // Path of the benchmark file, generated if it is not there yet.
@@ -27,7 +27,7 @@ inline const std::string& BenchFile() {
       return std::string(kBenchFile);
     }
     std::string error;
-    if (!WriteSampleCloud(BenchSpec(), kBenchFile, false, &error)) std::fprintf(stderr, "%s\n", error.c_str());
+    if (!WriteSampleCloud(BenchRequest(), kBenchFile, false, &error)) std::fprintf(stderr, "%s\n", error.c_str());
     return std::string(kBenchFile);
   }();
   return path;

@@ -7,15 +7,15 @@
 namespace {
 
 const SampleCloud& BenchCloud() {
-  static const SampleCloud cloud = GenerateSampleCloud(cloudfile_bench::BenchSpec());
+  static const SampleCloud cloud = GenerateSampleCloud(cloudfile_bench::BenchRequest());
   return cloud;
 }
 
 void BM_BuildCloudFile(benchmark::State& state) {
   const SampleCloud& c = BenchCloud();
-  const SampleCloudSpec spec = cloudfile_bench::BenchSpec();
+  const SampleCloudSpec request = cloudfile_bench::BenchRequest();
   for (auto _ : state) {
-    std::vector<uint8_t> file = BuildSampleKmq2(spec, c);
+    std::vector<uint8_t> file = BuildSampleKmq2(request, c);
     benchmark::DoNotOptimize(file.data());
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(c.x.size()));
@@ -24,7 +24,7 @@ BENCHMARK(BM_BuildCloudFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_GenerateSampleCloud(benchmark::State& state) {
   for (auto _ : state) {
-    SampleCloud cloud = GenerateSampleCloud(cloudfile_bench::BenchSpec());
+    SampleCloud cloud = GenerateSampleCloud(cloudfile_bench::BenchRequest());
     benchmark::DoNotOptimize(cloud.x.data());
   }
   state.SetItemsProcessed(state.iterations() * int64_t{cloudfile_bench::kBenchPoints});

@@ -13,15 +13,15 @@
 
 namespace {
 
-SampleCloudSpec SmallSpec() {
-  SampleCloudSpec spec;
-  spec.pointCount = 60'000;
-  spec.seed = 42;
-  spec.side = 1500.0;
-  spec.centreX = 2'231'000.0;
-  spec.centreY = 1'371'000.0;
-  spec.tileName = "GA West 2231";
-  return spec;
+SampleCloudSpec SmallRequest() {
+  SampleCloudSpec request;
+  request.pointCount = 60'000;
+  request.seed = 42;
+  request.side = 1500.0;
+  request.centreX = 2'231'000.0;
+  request.centreY = 1'371'000.0;
+  request.tileName = "GA West 2231";
+  return request;
 }
 
 // The lowest and highest ground heights on the four grid nodes around (x, y).
@@ -34,37 +34,37 @@ std::pair<double, double> GroundAround(const SampleCloud& c, double x, double y)
 }
 
 TEST(SampleGenerator, SeedFixesTheCloud) {
-  const SampleCloudSpec spec = SmallSpec();
-  EXPECT_EQ(BuildSampleKmq2(spec), BuildSampleKmq2(spec));
-  SampleCloudSpec other = spec;
+  const SampleCloudSpec request = SmallRequest();
+  EXPECT_EQ(BuildSampleKmq2(request), BuildSampleKmq2(request));
+  SampleCloudSpec other = request;
   other.seed = 43;
-  EXPECT_NE(BuildSampleKmq2(spec), BuildSampleKmq2(other));
+  EXPECT_NE(BuildSampleKmq2(request), BuildSampleKmq2(other));
 }
 
 TEST(SampleGenerator, PointsFillTheSquareWithEveryClass) {
-  const SampleCloudSpec spec = SmallSpec();
-  const SampleCloud c = GenerateSampleCloud(spec);
-  ASSERT_EQ(c.x.size(), spec.pointCount);
-  ASSERT_EQ(c.intensity.size(), spec.pointCount);
+  const SampleCloudSpec request = SmallRequest();
+  const SampleCloud c = GenerateSampleCloud(request);
+  ASSERT_EQ(c.x.size(), request.pointCount);
+  ASSERT_EQ(c.intensity.size(), request.pointCount);
   const auto [xmin, xmax] = std::minmax_element(c.x.begin(), c.x.end());
   const auto [ymin, ymax] = std::minmax_element(c.y.begin(), c.y.end());
-  EXPECT_GE(*xmin, spec.centreX - 750.0);
-  EXPECT_LT(*xmax, spec.centreX + 750.0);
-  EXPECT_LT(*xmin, spec.centreX - 740.0);
-  EXPECT_GT(*ymax, spec.centreY + 740.0);
-  EXPECT_GE(*ymin, spec.centreY - 750.0);
+  EXPECT_GE(*xmin, request.centreX - 750.0);
+  EXPECT_LT(*xmax, request.centreX + 750.0);
+  EXPECT_LT(*xmin, request.centreX - 740.0);
+  EXPECT_GT(*ymax, request.centreY + 740.0);
+  EXPECT_GE(*ymin, request.centreY - 750.0);
   std::map<uint8_t, size_t> counts;
   for (uint8_t cls : c.cls) ++counts[cls];
   const std::set<uint8_t> expected = {1, 2, 3, 4, 5, 6, 7, 9, 17};
   std::set<uint8_t> present;
   for (auto [cls, count] : counts) present.insert(cls);
   EXPECT_EQ(present, expected);
-  EXPECT_GT(counts[2], spec.pointCount / 3) << "ground is the largest class";
+  EXPECT_GT(counts[2], request.pointCount / 3) << "ground is the largest class";
   for (double z : c.z) ASSERT_TRUE(z > 500.0 && z < 1200.0) << z;
 }
 
 TEST(SampleGenerator, ClassesSitWhereTheyBelong) {
-  const SampleCloud c = GenerateSampleCloud(SmallSpec());
+  const SampleCloud c = GenerateSampleCloud(SmallRequest());
   double waterMin = 1e9, waterMax = -1e9, deckMin = 1e9;
   std::map<uint8_t, double> intensitySum;
   std::map<uint8_t, size_t> count;
@@ -90,20 +90,20 @@ TEST(SampleGenerator, ClassesSitWhereTheyBelong) {
 }
 
 TEST(SampleGenerator, BothVariantsLoadWithTheSamePoints) {
-  const SampleCloudSpec spec = SmallSpec();
+  const SampleCloudSpec request = SmallRequest();
   const std::string folder = crafted::TestFolder();
-  ASSERT_TRUE(WriteSampleCloud(spec, folder + "/two.kmt", false));
-  ASSERT_TRUE(WriteSampleCloud(spec, folder + "/one.kmt", true));
+  ASSERT_TRUE(WriteSampleCloud(request, folder + "/two.kmt", false));
+  ASSERT_TRUE(WriteSampleCloud(request, folder + "/one.kmt", true));
   ClearCloudCache();
   std::wstring error;
   KmqDataPtr two = LoadCloudFile(pelvarhost::Utf8ToWide(folder + "/two.kmt"), &error);
   KmqDataPtr one = LoadCloudFile(pelvarhost::Utf8ToWide(folder + "/one.kmt"), &error);
   ASSERT_NE(two, nullptr) << pelvarhost::WideToUtf8(error);
   ASSERT_NE(one, nullptr) << pelvarhost::WideToUtf8(error);
-  EXPECT_EQ(two->pointCount, spec.pointCount);
+  EXPECT_EQ(two->pointCount, request.pointCount);
   EXPECT_EQ(two->epsg, 2240u);
   EXPECT_STREQ(two->tileName, "GA West 2231");
-  EXPECT_EQ(two->centerX, spec.centreX);
+  EXPECT_EQ(two->centerX, request.centreX);
   EXPECT_EQ(two->halfSize, 750.0f);
   EXPECT_EQ(two->groundNx, 151);
   ASSERT_EQ(one->pointCount, two->pointCount);

@@ -86,12 +86,12 @@ Return ReturnAt(const SampleScene& scene, double x, double y, SampleRandom& rand
 }  // namespace
 }  // namespace samplegen
 
-SampleCloud GenerateSampleCloud(const SampleCloudSpec& spec) {
+SampleCloud GenerateSampleCloud(const SampleCloudSpec& request) {
   using namespace samplegen;
-  SampleRandom random(spec.seed);
-  const SampleScene scene = MakeSampleScene(spec, random);
+  SampleRandom random(request.seed);
+  const SampleScene scene = MakeSampleScene(request, random);
   SampleCloud cloud;
-  const size_t n = spec.pointCount;
+  const size_t n = request.pointCount;
   cloud.x.resize(n);
   cloud.y.resize(n);
   cloud.z.resize(n);

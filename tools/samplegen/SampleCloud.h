@@ -30,18 +30,18 @@ struct SampleCloud {
   double groundOriginX = 0, groundOriginY = 0;
 };
 
-// The same spec (seed included) always gives the same cloud.
-SampleCloud GenerateSampleCloud(const SampleCloudSpec& spec);
+// The same request (seed included) always gives the same cloud.
+SampleCloud GenerateSampleCloud(const SampleCloudSpec& request);
 
 // Complete cloud files: KMQ2 through the system's writer, KMQ1 converted from that image
 // (same chunks, ground grid and point order; intensities reduced to 8 bits).
-std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& spec);
-std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& spec, const SampleCloud& cloud);
-std::vector<uint8_t> BuildSampleKmq1(const SampleCloudSpec& spec);
+std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& request);
+std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& request, const SampleCloud& cloud);
+std::vector<uint8_t> BuildSampleKmq1(const SampleCloudSpec& request);
 std::vector<uint8_t> Kmq2ToKmq1(std::span<const uint8_t> kmq2);
 
 // Writes bytes to a file; false (with the reason in *error when given) if that fails.
 bool WriteBytesToFile(const std::string& path, std::span<const uint8_t> bytes, std::string* error = nullptr);
 
 // Generates and writes a sample file; false with the reason in *error when it cannot be written.
-bool WriteSampleCloud(const SampleCloudSpec& spec, const std::string& path, bool kmq1, std::string* error = nullptr);
+bool WriteSampleCloud(const SampleCloudSpec& request, const std::string& path, bool kmq1, std::string* error = nullptr);

@@ -7,17 +7,17 @@
 #include "cloudfile/KmqFormat.h"
 #include "tools/samplegen/SampleCloud.h"
 
-std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& spec, const SampleCloud& c) {
+std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& request, const SampleCloud& c) {
   return BuildCloudFile(c.x, c.y, c.z, c.cls, c.intensity, c.ground, c.groundNx, c.groundNy, c.groundCell,
-                        c.groundOriginX, c.groundOriginY, spec.tileName, spec.centreX, spec.centreY,
-                        static_cast<float>(spec.side / 2), spec.epsg);
+                        c.groundOriginX, c.groundOriginY, request.tileName, request.centreX, request.centreY,
+                        static_cast<float>(request.side / 2), request.epsg);
 }
 
-std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& spec) {
-  return BuildSampleKmq2(spec, GenerateSampleCloud(spec));
+std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& request) {
+  return BuildSampleKmq2(request, GenerateSampleCloud(request));
 }
 
-std::vector<uint8_t> BuildSampleKmq1(const SampleCloudSpec& spec) { return Kmq2ToKmq1(BuildSampleKmq2(spec)); }
+std::vector<uint8_t> BuildSampleKmq1(const SampleCloudSpec& request) { return Kmq2ToKmq1(BuildSampleKmq2(request)); }
 
 // Same header, chunk table and ground grid; the planes become 8-byte records with the
 // intensity rounded to 8 bits. Expects a KMQ2 image with a 128-byte header, as the writer makes.
@@ -25,7 +25,8 @@ std::vector<uint8_t> Kmq2ToKmq1(std::span<const uint8_t> kmq2) {
   using pelvar::bytes::Load;
   KmqHeader h = ParseKmqHeader(kmq2.data());
   const size_t n = h.pointCount;
-  const size_t pointsAt = kKmqHeaderBytes + sizeof(KmqChunk) * h.chunksX * h.chunksY + 2 * size_t{h.groundNx} * h.groundNy;
+  const size_t chunkBytes = sizeof(KmqChunk) * h.chunksX * h.chunksY;
+  const size_t pointsAt = kKmqHeaderBytes + chunkBytes + 2 * size_t{h.groundNx} * h.groundNy;
   std::vector<uint8_t> out(pointsAt + sizeof(KmqPoint) * n);
   std::memcpy(h.magic, "KMQ1", 4);
   h.version = 1;
@@ -52,7 +53,7 @@ bool WriteBytesToFile(const std::string& path, std::span<const uint8_t> bytes, s
   return written;
 }
 
-bool WriteSampleCloud(const SampleCloudSpec& spec, const std::string& path, bool kmq1, std::string* error) {
-  std::vector<uint8_t> bytes = kmq1 ? BuildSampleKmq1(spec) : BuildSampleKmq2(spec);
+bool WriteSampleCloud(const SampleCloudSpec& request, const std::string& path, bool kmq1, std::string* error) {
+  std::vector<uint8_t> bytes = kmq1 ? BuildSampleKmq1(request) : BuildSampleKmq2(request);
   return WriteBytesToFile(path, bytes, error);
 }

@@ -57,28 +57,28 @@ double CarveRiver(const Landform& form, double u, double v, double waterLevel) {
   return waterLevel + 0.5 + (form.Height(u, v) - waterLevel - 0.5) * bank;
 }
 
-TerrainGrid MakeTerrain(const SampleCloudSpec& spec, double minX, double minY, const Landform& form,
+TerrainGrid MakeTerrain(const SampleCloudSpec& request, double minX, double minY, const Landform& form,
                         double* waterLevel) {
   TerrainGrid grid;
   grid.originX = minX;
   grid.originY = minY;
-  grid.cell = spec.groundCell > 0 ? spec.groundCell : 10.0;
-  int nodes = static_cast<int>(std::floor(spec.side / grid.cell + 1e-9)) + 1;
+  grid.cell = request.groundCell > 0 ? request.groundCell : 10.0;
+  int nodes = static_cast<int>(std::floor(request.side / grid.cell + 1e-9)) + 1;
   if (nodes > kMaxGroundNodes) {
     nodes = kMaxGroundNodes;
-    grid.cell = spec.side / (kMaxGroundNodes - 1);
+    grid.cell = request.side / (kMaxGroundNodes - 1);
   }
   grid.nx = grid.ny = std::max(nodes, 2);
   double lowest = 1e300;
   for (int j = 0; j < grid.ny; ++j)
     for (int i = 0; i < grid.nx; ++i)
-      lowest = std::min(lowest, form.Height(i * grid.cell / spec.side, j * grid.cell / spec.side));
+      lowest = std::min(lowest, form.Height(i * grid.cell / request.side, j * grid.cell / request.side));
   *waterLevel = std::floor(lowest) - 8.0;
   grid.heights.resize(size_t(grid.nx) * grid.ny);
   for (int j = 0; j < grid.ny; ++j)
     for (int i = 0; i < grid.nx; ++i)
       grid.heights[size_t(j) * grid.nx + i] =
-          static_cast<float>(CarveRiver(form, i * grid.cell / spec.side, j * grid.cell / spec.side, *waterLevel));
+          static_cast<float>(CarveRiver(form, i * grid.cell / request.side, j * grid.cell / request.side, *waterLevel));
   return grid;
 }
 
@@ -115,8 +115,9 @@ template <class Inside>
 void Stamp(SampleScene& scene, Land kind, uint16_t feature, double minX, double minY, double maxX, double maxY,
            Inside inside) {
   const double cell = scene.side / scene.mapCells;
-  const int i0 = std::max(0, int((minX - scene.minX) / cell)), i1 = std::min(scene.mapCells - 1, int((maxX - scene.minX) / cell));
-  const int j0 = std::max(0, int((minY - scene.minY) / cell)), j1 = std::min(scene.mapCells - 1, int((maxY - scene.minY) / cell));
+  const int last = scene.mapCells - 1;
+  const int i0 = std::max(0, int((minX - scene.minX) / cell)), i1 = std::min(last, int((maxX - scene.minX) / cell));
+  const int j0 = std::max(0, int((minY - scene.minY) / cell)), j1 = std::min(last, int((maxY - scene.minY) / cell));
   for (int j = j0; j <= j1; ++j) {
     for (int i = i0; i <= i1; ++i) {
       const size_t at = size_t(j) * scene.mapCells + i;
@@ -207,13 +208,13 @@ size_t SampleScene::MapIndex(double x, double y) const {
   return size_t(j) * mapCells + i;
 }
 
-SampleScene MakeSampleScene(const SampleCloudSpec& spec, SampleRandom& random) {
+SampleScene MakeSampleScene(const SampleCloudSpec& request, SampleRandom& random) {
   SampleScene scene;
-  scene.side = spec.side > 0 ? spec.side : 1.0;
-  scene.minX = spec.centreX - scene.side / 2;
-  scene.minY = spec.centreY - scene.side / 2;
+  scene.side = request.side > 0 ? request.side : 1.0;
+  scene.minX = request.centreX - scene.side / 2;
+  scene.minY = request.centreY - scene.side / 2;
   const Landform form = MakeLandform(random);
-  scene.terrain = MakeTerrain(spec, scene.minX, scene.minY, form, &scene.waterLevel);
+  scene.terrain = MakeTerrain(request, scene.minX, scene.minY, form, &scene.waterLevel);
   scene.bridge = MakeBridge(scene, form, random);
   scene.mapCells = kMapCells;
   scene.land.assign(size_t(kMapCells) * kMapCells, Land::Open);

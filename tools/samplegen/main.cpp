@@ -13,7 +13,7 @@ constexpr char kUsage[] =
     "usage: samplegen --points N --seed S --out FILE [--kmq1] [--epsg E] [--name NAME] [--centre X,Y] [--side FT]\n";
 
 struct Options {
-  SampleCloudSpec spec;
+  SampleCloudSpec request;
   std::string out;
   bool kmq1 = false;
 };
@@ -24,25 +24,25 @@ bool ParseNumber(const char* text, double* value) {
   return end != text && *end == '\0';
 }
 
-bool ParseCentre(const char* text, SampleCloudSpec* spec) {
+bool ParseCentre(const char* text, SampleCloudSpec* request) {
   std::string both(text);
   size_t comma = both.find(',');
   if (comma == std::string::npos) return false;
-  return ParseNumber(both.substr(0, comma).c_str(), &spec->centreX) &&
-         ParseNumber(both.substr(comma + 1).c_str(), &spec->centreY);
+  return ParseNumber(both.substr(0, comma).c_str(), &request->centreX) &&
+         ParseNumber(both.substr(comma + 1).c_str(), &request->centreY);
 }
 
 // Applies one option with its value; false when the value does not fit the option.
 bool ApplyOption(const std::string& name, const char* value, Options* o) {
   double number = 0;
   if (name == "--out") return o->out = value, true;
-  if (name == "--name") return o->spec.tileName = value, true;
-  if (name == "--centre") return ParseCentre(value, &o->spec);
+  if (name == "--name") return o->request.tileName = value, true;
+  if (name == "--centre") return ParseCentre(value, &o->request);
   if (!ParseNumber(value, &number) || number < 0) return false;
-  if (name == "--points") return o->spec.pointCount = static_cast<uint32_t>(number), number <= 4294967295.0;
-  if (name == "--seed") return o->spec.seed = static_cast<uint64_t>(number), true;
-  if (name == "--epsg") return o->spec.epsg = static_cast<uint32_t>(number), true;
-  if (name == "--side") return o->spec.side = number, number > 0;
+  if (name == "--points") return o->request.pointCount = static_cast<uint32_t>(number), number <= 4294967295.0;
+  if (name == "--seed") return o->request.seed = static_cast<uint64_t>(number), true;
+  if (name == "--epsg") return o->request.epsg = static_cast<uint32_t>(number), true;
+  if (name == "--side") return o->request.side = number, number > 0;
   return false;
 }
 
@@ -70,12 +70,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string error;
-  if (!WriteSampleCloud(o.spec, o.out, o.kmq1, &error)) {
+  if (!WriteSampleCloud(o.request, o.out, o.kmq1, &error)) {
     std::fprintf(stderr, "samplegen: %s\n", error.c_str());
     return 1;
   }
   std::printf("%s: %u points, %s, EPSG:%u, centre (%.2f, %.2f), side %.0f ft, name \"%s\", seed %llu\n",
-              o.out.c_str(), o.spec.pointCount, o.kmq1 ? "KMQ1" : "KMQ2", o.spec.epsg, o.spec.centreX,
-              o.spec.centreY, o.spec.side, o.spec.tileName.c_str(), static_cast<unsigned long long>(o.spec.seed));
+              o.out.c_str(), o.request.pointCount, o.kmq1 ? "KMQ1" : "KMQ2", o.request.epsg, o.request.centreX,
+              o.request.centreY, o.request.side, o.request.tileName.c_str(),
+              static_cast<unsigned long long>(o.request.seed));
   return 0;
 }
