@@ -1,29 +1,102 @@
-// Display and geometry of the cloud entity: provisional, outline-free versions until the
-// cloud display lands (it replaces this file). The entity draws nothing, has no extents
-// and offers no snap points; moving it only changes its transform.
+// Display and geometry of the cloud entity: the outline of its square, its points thinned
+// to the viewport and coloured by bucket, its extents, its transformation and its snap.
+// A cloud whose file cannot be loaded draws nothing, has no extents and offers no snap.
+#include "acgi.h"
+#include "entity/DisplayPass.h"
 #include "entity/Pelvar.h"
 
+namespace {
+
+// The override bytes for a pass, or null when the entity has none (or they do not fit).
+const uint8_t* OverrideBytes(const ClassOverridesPtr& overrides, const KmqData& data) {
+  if (!overrides || overrides->size() != data.pointCount) return nullptr;
+  return overrides->data();
+}
+
+AcGePoint3d BoxCentre(const KmqData& data) {
+  return {data.originX + 0.5 * data.sizeX, data.originY + 0.5 * data.sizeY, data.originZ + 0.5 * data.sizeZ};
+}
+
+AcCmEntityColor TrueColour(const PaletteColour& colour) {
+  AcCmEntityColor entityColour;
+  entityColour.setRGB(colour.red, colour.green, colour.blue);
+  return entityColour;
+}
+
+void DrawBuckets(AcGiViewportDraw& draw, const ColourBuckets& buckets) {
+  for (int b = 0; b < kColourBucketCount; ++b) {
+    const std::vector<AcGePoint3d>& points = buckets.points[b];
+    if (points.empty()) continue;
+    draw.subEntityTraits().setTrueColor(TrueColour(BucketColour(b)));
+    draw.geometry().polypoint(static_cast<Adesk::UInt32>(points.size()), points.data());
+  }
+}
+
+}  // namespace
+
 Adesk::Boolean Pelvar::subWorldDraw(AcGiWorldDraw* worldDraw) {
-  // False asks the host for the viewport-dependent drawing as well.
+  KmqDataPtr data = CloudData();
+  if (!data || worldDraw == nullptr) return Adesk::kFalse;
+  const double x0 = data->originX, y0 = data->originY, z = data->originZ;
+  const double x1 = x0 + data->sizeX, y1 = y0 + data->sizeY;
+  const AcGePoint3d outline[5] = {{x0, y0, z}, {x1, y0, z}, {x1, y1, z}, {x0, y1, z}, {x0, y0, z}};
+  worldDraw->subEntityTraits().setFillType(kAcGiFillNever);
+  worldDraw->geometry().pushModelTransform(m_transform);
+  worldDraw->geometry().polyline(5, outline);
+  worldDraw->geometry().popModelTransform();
+  // False asks the host for the viewport-dependent drawing of the points as well.
   return Adesk::kFalse;
 }
 
-void Pelvar::subViewportDraw(AcGiViewportDraw* viewportDraw) {}
+void Pelvar::subViewportDraw(AcGiViewportDraw* viewportDraw) {
+  KmqDataPtr data = CloudData();
+  if (!data || viewportDraw == nullptr) return;
+  AcGePoint3d centre = m_transform * BoxCentre(*data);
+  AcGePoint2d pixelArea;
+  viewportDraw->viewport().getNumPixelsInUnitSquare(centre, pixelArea, true);
+  double budget = ChunkPointBudget(*data, m_density, PixelsPerUnit(pixelArea));
+
+  ClassOverridesPtr overrides = ClassOverrides();
+  DisplaySettings settings{VisibilityRuleOf(*this), m_colorMode, OverrideBytes(overrides, *data)};
+  ColourBuckets buckets;
+  CollectBuckets(*data, settings, budget, buckets);
+
+  viewportDraw->geometry().pushModelTransform(m_transform);
+  DrawBuckets(*viewportDraw, buckets);
+  viewportDraw->geometry().popModelTransform();
+}
 
 Acad::ErrorStatus Pelvar::subGetOsnapPoints(AcDb::OsnapMode osnapMode, Adesk::GsMarker gsSelectionMark,
                                             const AcGePoint3d& pickPoint, const AcGePoint3d& lastPoint,
                                             const AcGeMatrix3d& viewXform, AcGePoint3dArray& snapPoints,
                                             AcDbIntArray& geomIds) const {
+  if (osnapMode != AcDb::kOsModeNode && osnapMode != AcDb::kOsModeNear) return Acad::eOk;
+  KmqDataPtr data = CloudData();
+  if (!data) return Acad::eOk;
+  AcGePoint3d cloudPick = m_transform.inverse() * pickPoint;
+  ClassOverridesPtr overrides = ClassOverrides();
+  DisplaySettings settings{VisibilityRuleOf(*this), m_colorMode, OverrideBytes(overrides, *data)};
+  AcGePoint3d nearest;
+  if (NearestVisiblePoint(*data, settings, cloudPick.x, cloudPick.y, nearest)) {
+    snapPoints.append(m_transform * nearest);
+    geomIds.append(0);
+  }
   return Acad::eOk;
 }
 
 Acad::ErrorStatus Pelvar::subTransformBy(const AcGeMatrix3d& xform) {
   assertWriteEnabled();
-  // The new transformation applies after the old one.
+  // The new transformation applies after the old one; the cloud file is never touched.
   m_transform.preMultBy(xform);
   return Acad::eOk;
 }
 
 Acad::ErrorStatus Pelvar::subGetGeomExtents(AcDbExtents& extents) const {
-  return Acad::eInvalidExtents;
+  KmqDataPtr data = CloudData();
+  if (!data) return Acad::eInvalidExtents;
+  AcGePoint3d low(data->originX, data->originY, data->originZ);
+  AcGePoint3d high(data->originX + data->sizeX, data->originY + data->sizeY, data->originZ + data->sizeZ);
+  extents.set(low, high);
+  extents.transformBy(m_transform);
+  return Acad::eOk;
 }

@@ -1,0 +1,54 @@
+// One display pass over a cloud image: the thinning to what a viewport can show, and the
+// sorting of the chosen visible points into the 72 colour buckets. Also the nearest
+// visible point for object snap. Plain functions over the image; the entity supplies its
+// settings and draws the result.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "cloudfile/KmqData.h"
+#include "entity/ColourTables.h"
+#include "entity/Visibility.h"
+#include "gepnt2d.h"
+#include "gepnt3d.h"
+
+// Points of one pass by bucket, in cloud coordinates.
+struct ColourBuckets {
+  std::array<std::vector<AcGePoint3d>, kColourBucketCount> points;
+  size_t total() const;
+};
+
+// What one pass selects: the visibility rule, the colour mode (0 class, 1 intensity,
+// 2 elevation; other values colour by class) and the override classes (null for none).
+struct DisplaySettings {
+  VisibilityRule rule;
+  uint8_t colorMode = 0;
+  const uint8_t* overrides = nullptr;
+};
+
+inline constexpr double kMinPixelsPerUnit = 0.000001;
+inline constexpr double kPointsPerPixel = 0.6;
+inline constexpr double kSnapRadius = 15.0;
+
+// The viewport's scale at the cloud: the mean of the pixels along x and y, at least 1e-6.
+double PixelsPerUnit(const AcGePoint2d& pixelArea);
+
+// How many points each chunk may offer at this scale and density (percent): about 0.6
+// points per screen pixel of one chunk cell.
+double ChunkPointBudget(const KmqData& data, uint16_t density, double pixelsPerUnit);
+
+// How many of a chunk's n stored points are considered: a prefix of at least one point.
+uint32_t ChunkTake(uint32_t count, double budget);
+
+// The bucket of a point in the given colour mode.
+int PointBucket(uint8_t colorMode, unsigned effectiveClass, uint16_t intensity, uint16_t maxIntensity,
+                uint16_t quantisedZ);
+
+// Sorts the considered visible points of every chunk into the buckets (cleared first).
+void CollectBuckets(const KmqData& data, const DisplaySettings& settings, double budget, ColourBuckets& buckets);
+
+// The nearest visible point in plan within kSnapRadius of (x, y), in cloud coordinates,
+// searching the pick point's chunk cell and its eight neighbours. False when there is none.
+bool NearestVisiblePoint(const KmqData& data, const DisplaySettings& settings, double x, double y,
+                         AcGePoint3d& nearest);
