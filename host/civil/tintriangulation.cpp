@@ -1,0 +1,86 @@
+#include "tintriangulation.h"
+
+#include <CGAL/Delaunay_triangulation_2.h>
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Triangulation_vertex_base_with_info_2.h>
+
+#include <bit>
+#include <unordered_map>
+#include <utility>
+
+namespace pelvarhost::civil {
+
+namespace {
+
+using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+using VertexBase = CGAL::Triangulation_vertex_base_with_info_2<std::uint32_t, Kernel>;
+using DataStructure =
+    CGAL::Triangulation_data_structure_2<VertexBase, CGAL::Triangulation_face_base_2<Kernel>>;
+using Delaunay = CGAL::Delaunay_triangulation_2<Kernel, DataStructure>;
+
+// A plan position as exact bits (+0 and -0 are one position).
+struct PlanKey {
+  std::uint64_t x;
+  std::uint64_t y;
+  bool operator==(const PlanKey&) const = default;
+};
+
+PlanKey KeyOf(const AcGePoint3d& p) {
+  return {std::bit_cast<std::uint64_t>(p.x + 0.0), std::bit_cast<std::uint64_t>(p.y + 0.0)};
+}
+
+struct PlanKeyHash {
+  std::size_t operator()(const PlanKey& k) const noexcept {
+    std::uint64_t h = k.x * 0x9E3779B97F4A7C15ull;
+    h ^= (k.y + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2));
+    return static_cast<std::size_t>(h);
+  }
+};
+
+}  // namespace
+
+struct TinTriangulation::Impl {
+  Delaunay delaunay;
+  std::vector<AcGePoint3d> vertices;
+  std::unordered_map<PlanKey, std::uint32_t, PlanKeyHash> indexOfPosition;
+};
+
+TinTriangulation::TinTriangulation() : m_impl(std::make_unique<Impl>()) {}
+TinTriangulation::~TinTriangulation() = default;
+
+void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
+  std::vector<std::pair<Kernel::Point_2, std::uint32_t>> fresh;
+  fresh.reserve(points.size());
+  m_impl->indexOfPosition.reserve(m_impl->vertices.size() + points.size());
+  for (const AcGePoint3d& p : points) {
+    auto [it, inserted] = m_impl->indexOfPosition.try_emplace(
+        KeyOf(p), static_cast<std::uint32_t>(m_impl->vertices.size()));
+    if (!inserted) {
+      m_impl->vertices[it->second].z = p.z;
+      continue;
+    }
+    m_impl->vertices.push_back(p);
+    fresh.emplace_back(Kernel::Point_2(p.x, p.y), it->second);
+  }
+  // The range insertion sorts along a space-filling curve first: fast for big batches.
+  m_impl->delaunay.insert(fresh.begin(), fresh.end());
+}
+
+void TinTriangulation::Clear() { m_impl = std::make_unique<Impl>(); }
+
+const std::vector<AcGePoint3d>& TinTriangulation::Vertices() const { return m_impl->vertices; }
+
+std::size_t TinTriangulation::FaceCount() const {
+  return m_impl->delaunay.dimension() == 2 ? m_impl->delaunay.number_of_faces() : 0;
+}
+
+std::vector<TinFace> TinTriangulation::Faces() const {
+  std::vector<TinFace> faces;
+  if (m_impl->delaunay.dimension() != 2) return faces;
+  faces.reserve(m_impl->delaunay.number_of_faces());
+  for (auto f = m_impl->delaunay.finite_faces_begin(); f != m_impl->delaunay.finite_faces_end(); ++f)
+    faces.push_back({f->vertex(0)->info(), f->vertex(1)->info(), f->vertex(2)->info()});
+  return faces;
+}
+
+}  // namespace pelvarhost::civil

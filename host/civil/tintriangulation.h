@@ -1,0 +1,39 @@
+// The triangulated irregular network of a TIN surface: its vertices (one per plan
+// position) and their Delaunay triangulation in plan.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "gepnt3d.h"
+
+namespace pelvarhost::civil {
+
+using TinFace = std::array<std::uint32_t, 3>;  // vertex indexes, counter-clockwise in plan
+
+class TinTriangulation {
+ public:
+  TinTriangulation();
+  ~TinTriangulation();
+  TinTriangulation(const TinTriangulation&) = delete;
+  TinTriangulation& operator=(const TinTriangulation&) = delete;
+
+  // Adds points in order. A point at the plan position of a vertex already there (or
+  // earlier in the same call) replaces that vertex's elevation, as a TIN keeps one
+  // elevation per position. Coordinates must be finite.
+  void Add(const std::vector<AcGePoint3d>& points);
+  void Clear();
+
+  // Vertices in the order their positions first arrived.
+  const std::vector<AcGePoint3d>& Vertices() const;
+  std::size_t FaceCount() const;
+  std::vector<TinFace> Faces() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace pelvarhost::civil
