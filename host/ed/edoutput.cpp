@@ -92,7 +92,7 @@ void FinishOutputLine() {
     state.currentLine.clear();
     Emit(state, L"\n");
   }
-  state.lineEndedByAnswer = false;
+  state.lineEndedByAnswer = true;
 }
 
 namespace detail {

@@ -1,0 +1,79 @@
+// The command stack and acedCommandS.
+#include <gtest/gtest.h>
+
+#include "aced.h"
+#include "hostcmdline.h"
+#include "hostinput.h"
+#include "hostoutput.h"
+
+namespace {
+
+int runs = 0;
+std::vector<int> codes;
+void Count() { ++runs; }
+void TwoPoints() {
+  ads_point a, b;
+  codes.push_back(acedGetPoint(nullptr, L"\nFirst: ", a));
+  codes.push_back(acedGetPoint(a, L"\nSecond: ", b));
+}
+
+struct StackTest : ::testing::Test {
+  void SetUp() override {
+    runs = 0;
+    codes.clear();
+    pelvarhost::ResetInput();
+    pelvarhost::FinishOutputLine();  // each test starts on a fresh line
+  }
+  void TearDown() override {
+    acedRegCmds->removeGroup(L"TESTGRP");
+    acedRegCmds->removeGroup(L"OTHER");
+  }
+};
+
+TEST_F(StackTest, DuplicateNamesInAGroupAreRefused) {
+  EXPECT_EQ(acedRegCmds->addCommand(L"TESTGRP", L"HELLO", L"HELLO", ACRX_CMD_MODAL, Count), Acad::eOk);
+  EXPECT_EQ(acedRegCmds->addCommand(L"TESTGRP", L"hello", L"hello", ACRX_CMD_MODAL, Count), Acad::eDuplicateKey);
+  EXPECT_EQ(acedRegCmds->addCommand(L"OTHER", L"HELLO", L"HELLO", ACRX_CMD_MODAL, Count), Acad::eOk);
+  EXPECT_EQ(acedRegCmds->addCommand(L"TESTGRP", L"X", L"X", ACRX_CMD_MODAL, nullptr), Acad::eInvalidInput);
+}
+
+TEST_F(StackTest, TypedNamesIgnoreCaseAndPrefixes) {
+  acedRegCmds->addCommand(L"TESTGRP", L"HELLO", L"BONJOUR", ACRX_CMD_MODAL, Count);
+  for (const wchar_t* typed : {L"bonjour", L"_hello", L"_.HELLO", L"._hello", L".bonjour"})
+    EXPECT_NE(acedRegCmds->lookupTyped(typed), nullptr) << typed;
+  EXPECT_EQ(acedRegCmds->lookupTyped(L"_"), nullptr);
+  EXPECT_EQ(acedRegCmds->lookupGlobalCmd(L"hello")->functionAddr(), &Count);
+  EXPECT_EQ(acedRegCmds->removeCmd(L"TESTGRP", L"HELLO"), Acad::eOk);
+  EXPECT_EQ(acedRegCmds->lookupTyped(L"hello"), nullptr);
+  EXPECT_EQ(acedRegCmds->removeCmd(L"TESTGRP", L"HELLO"), Acad::eKeyNotFound);
+}
+
+TEST_F(StackTest, UnknownCommandMessage) {
+  pelvarhost::OutputCapture out;
+  EXPECT_FALSE(pelvarhost::RunTypedCommand(L"foo"));
+  EXPECT_EQ(out.Text(), "Unknown command \"FOO\".  Press F1 for help.");
+}
+
+TEST_F(StackTest, CommandSFeedsAnswersSilently) {
+  acedRegCmds->addCommand(L"TESTGRP", L"TWO", L"TWO", ACRX_CMD_MODAL, TwoPoints);
+  pelvarhost::OutputCapture out;
+  ads_point a = {1, 2, 3};
+  EXPECT_EQ(acedCommandS(RTSTR, L"_.TWO", RT3DPOINT, a, RTSTR, L"@1,1", RTNONE), RTNORM);
+  EXPECT_EQ(codes, (std::vector<int>{RTNORM, RTNORM}));
+  EXPECT_EQ(out.Text(), "");
+  codes.clear();
+  EXPECT_EQ(acedCommandS(RTSTR, L"TWO", RTPOINT, a, RTNONE), RTCAN);  // the second point is missing
+  EXPECT_EQ(codes, (std::vector<int>{RTNORM, RTCAN}));
+  EXPECT_EQ(acedCommandS(RTSTR, L"NOSUCH", RTNONE), RTERROR);
+}
+
+TEST_F(StackTest, QueuedTextRunsAtTheNextCommandPrompt) {
+  acedRegCmds->addCommand(L"TESTGRP", L"COUNT", L"COUNT", ACRX_CMD_MODAL, Count);
+  pelvarhost::OutputCapture out;
+  pelvarhost::QueueTypedText(L"COUNT\nCOUNT ");
+  pelvarhost::RunCommandLoop();  // no sources: ends after the queued commands
+  EXPECT_EQ(runs, 2);
+  EXPECT_EQ(out.Text(), "Command: COUNT\nCommand: COUNT\nCommand: \n");
+}
+
+}  // namespace
