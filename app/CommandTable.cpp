@@ -2,6 +2,8 @@
 // filled in when that feature is part of the module.
 #include "app/CommandTable.h"
 
+#include "entity/AttachCommand.h"
+
 namespace {
 
 constexpr CommandEntry Command(const ACHAR* name, AcRxFunctionPtr handler) {
@@ -13,7 +15,7 @@ constexpr CommandEntry Command(const ACHAR* name, AcRxFunctionPtr handler) {
 const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARRECLASS", nullptr),
     Command(L"PELVARPICK", nullptr),
-    Command(L"PELVARATTACH", nullptr),
+    Command(L"PELVARATTACH", PelvarAttachCommand),
     Command(L"PELVARSURF", nullptr),
     Command(L"PELVARCLS", nullptr),
     Command(L"PELVARMODE", nullptr),

@@ -10,3 +10,16 @@ void ShowPanel();
 void RefreshPanel();
 // Destroys the panel dialog and its palette set (on unload) and forgets them.
 void DestroyPanel();
+// True when the palette set exists and its window is visible.
+bool IsPanelVisible();
+// Hides the palette set at once when it is visible.
+void HidePanel();
+// True when the panel dialog exists with a window, so that its list can be refreshed.
+bool HasPanelDialog();
+
+// Test hook: how often each entry point was called since the last reset.
+struct PanelCallCounts {
+  int toggle = 0, show = 0, refresh = 0, hide = 0, destroy = 0;
+};
+PanelCallCounts PanelCalls();
+void ResetPanelCalls();
