@@ -1,0 +1,117 @@
+// The TIN against independent oracles: the triangle count of a planar triangulation
+// (2n - 2 - h with h hull vertices, from our own convex hull) and Delaunay's empty
+// circumcircle, checked by brute force.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "tintriangulation.h"
+
+using pelvarhost::civil::TinFace;
+using pelvarhost::civil::TinTriangulation;
+
+namespace {
+
+std::vector<AcGePoint3d> RandomPoints(std::size_t n, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> coordinate(0.0, 1000.0);
+  std::vector<AcGePoint3d> points;
+  for (std::size_t i = 0; i < n; ++i) points.emplace_back(coordinate(random), coordinate(random), coordinate(random) / 10);
+  return points;
+}
+
+long double Cross(const AcGePoint3d& o, const AcGePoint3d& a, const AcGePoint3d& b) {
+  return (static_cast<long double>(a.x) - o.x) * (static_cast<long double>(b.y) - o.y) -
+         (static_cast<long double>(a.y) - o.y) * (static_cast<long double>(b.x) - o.x);
+}
+
+// Vertices of the convex hull (monotone chain, collinear hull points left out).
+std::size_t HullVertexCount(std::vector<AcGePoint3d> points) {
+  std::sort(points.begin(), points.end(), [](auto& a, auto& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+  std::vector<AcGePoint3d> hull(2 * points.size());
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    while (k >= 2 && Cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
+    hull[k++] = points[i];
+  }
+  for (std::size_t i = points.size() - 1, t = k + 1; i > 0; --i) {
+    while (k >= t && Cross(hull[k - 2], hull[k - 1], points[i - 1]) <= 0) --k;
+    hull[k++] = points[i - 1];
+  }
+  return k - 1;
+}
+
+// Positive when d lies strictly inside the circumcircle of the counter-clockwise a, b, c.
+long double InCircle(const AcGePoint3d& a, const AcGePoint3d& b, const AcGePoint3d& c, const AcGePoint3d& d) {
+  long double adx = a.x - d.x, ady = a.y - d.y, bdx = b.x - d.x, bdy = b.y - d.y, cdx = c.x - d.x, cdy = c.y - d.y;
+  long double ad = adx * adx + ady * ady, bd = bdx * bdx + bdy * bdy, cd = cdx * cdx + cdy * cdy;
+  return adx * (bdy * cd - bd * cdy) - ady * (bdx * cd - bd * cdx) + ad * (bdx * cdy - bdy * cdx);
+}
+
+}  // namespace
+
+TEST(TinTriangulation, TriangleCountIsTwoNMinusTwoMinusHullForPointsInGeneralPosition) {
+  for (unsigned seed : {1u, 2u, 3u}) {
+    std::vector<AcGePoint3d> points = RandomPoints(2000, seed);
+    TinTriangulation tin;
+    tin.Add(points);
+    std::size_t n = points.size();
+    EXPECT_EQ(tin.FaceCount(), 2 * n - 2 - HullVertexCount(points)) << "seed " << seed;
+    EXPECT_EQ(tin.Faces().size(), tin.FaceCount());
+  }
+}
+
+TEST(TinTriangulation, EveryFaceIsCounterClockwiseAndItsCircumcircleHoldsNoOtherVertex) {
+  std::vector<AcGePoint3d> points = RandomPoints(300, 7);
+  TinTriangulation tin;
+  tin.Add(points);
+  const std::vector<AcGePoint3d>& v = tin.Vertices();
+  for (const TinFace& f : tin.Faces()) {
+    ASSERT_GT(Cross(v[f[0]], v[f[1]], v[f[2]]), 0);
+    for (std::uint32_t i = 0; i < v.size(); ++i) {
+      if (i == f[0] || i == f[1] || i == f[2]) continue;
+      ASSERT_LE(InCircle(v[f[0]], v[f[1]], v[f[2]], v[i]), 1e-6L) << "vertex " << i << " inside a face's circle";
+    }
+  }
+}
+
+TEST(TinTriangulation, BatchesGiveTheSameTriangulationAsOneCall) {
+  std::vector<AcGePoint3d> points = RandomPoints(1000, 11);
+  TinTriangulation whole, batched;
+  whole.Add(points);
+  batched.Add({points.begin(), points.begin() + 333});
+  batched.Add({points.begin() + 333, points.end()});
+  EXPECT_EQ(batched.FaceCount(), whole.FaceCount());
+  EXPECT_EQ(batched.Vertices().size(), points.size());
+}
+
+TEST(TinTriangulation, ALaterVertexAtTheSamePlanPositionReplacesTheElevation) {
+  TinTriangulation tin;
+  tin.Add({{0, 0, 1}, {10, 0, 2}, {0, 10, 3}, {10, 0, 9}});
+  tin.Add({{0, 0, 5}, {-0.0, 10, 7}});
+  ASSERT_EQ(tin.Vertices().size(), 3u);
+  EXPECT_EQ(tin.Vertices()[0].z, 5);
+  EXPECT_EQ(tin.Vertices()[1].z, 9);
+  EXPECT_EQ(tin.Vertices()[2].z, 7);
+  EXPECT_EQ(tin.FaceCount(), 1u);
+}
+
+TEST(TinTriangulation, CollinearOrTooFewPointsMakeNoFaces) {
+  TinTriangulation tin;
+  tin.Add({{0, 0, 0}, {1, 1, 0}, {2, 2, 0}, {3, 3, 0}});
+  EXPECT_EQ(tin.FaceCount(), 0u);
+  EXPECT_TRUE(tin.Faces().empty());
+  TinTriangulation empty;
+  empty.Add({});
+  EXPECT_EQ(empty.FaceCount(), 0u);
+}
+
+TEST(TinTriangulation, AGridWithCocircularSquaresStillGivesTwoTrianglesPerCell) {
+  std::vector<AcGePoint3d> grid;
+  for (int i = 0; i < 10; ++i)
+    for (int j = 0; j < 10; ++j) grid.emplace_back(i, j, i + j);
+  TinTriangulation tin;
+  tin.Add(grid);
+  EXPECT_EQ(tin.FaceCount(), 2u * 9 * 9);
+}
