@@ -13,6 +13,7 @@
 
 #include "acdocman.h"
 #include "acutads.h"
+#include "civilcommands.h"
 #include "dbdatabase.h"
 #include "hostcmdline.h"
 #include "hostcommands.h"
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
 
   pelvarhost::SetHostHasCivil(!options.noCivil);
   pelvarhost::RegisterHostCommands();
+  pelvarhost::RegisterCivilCommands();
   if (options.drawing.empty()) {
     pelvarhost::NewDrawing(false);
   } else if (!pelvarhost::OpenDrawing(pelvarhost::Utf8ToWide(options.drawing))) {
