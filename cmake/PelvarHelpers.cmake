@@ -17,7 +17,7 @@ function(pelvar_link_module target)
   if(TARGET pelvar_samplegen)
     target_link_libraries(${target} PRIVATE pelvar_samplegen)
   endif()
-  target_link_libraries(${target} PRIVATE pelvarhost pelvar_warnings)
+  target_link_libraries(${target} PRIVATE pelvarhost pelvar_warnings ZLIB::ZLIB)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
 endfunction()
 

@@ -1,0 +1,70 @@
+#include "geo/ResolveZone.h"
+
+#include <string>
+
+#include "aced.h"
+#include "acutads.h"
+#include "civil/CivilBridge.h"
+#include "dbapserv.h"
+#include "entity/ModelSpace.h"
+#include "entity/Pelvar.h"
+
+namespace {
+
+// The EPSG code of the first cloud in model space that loads and names a non-zero code;
+// 0 when there is none or model space cannot be read.
+uint32_t FirstCloudEpsg(AcDbDatabase* database) {
+  AcDbBlockTableRecord* space = OpenModelSpace(database, AcDb::kForRead);
+  if (space == nullptr) return 0;
+  uint32_t epsg = 0;
+  AcDbBlockTableRecordIterator* it = nullptr;
+  if (space->newIterator(it) == Acad::eOk) {
+    for (; epsg == 0 && !it->done(); it->step()) {
+      AcDbEntity* entity = nullptr;
+      if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
+      if (const Pelvar* cloud = Pelvar::cast(entity)) {
+        if (KmqDataPtr data = cloud->CloudData()) epsg = data->epsg;
+      }
+      entity->close();
+    }
+    delete it;
+  }
+  space->close();
+  return epsg;
+}
+
+const StatePlaneZone* ZoneFromAttachedCloud() {
+  const StatePlaneZone* zone =
+      FindZoneByEpsg(FirstCloudEpsg(acdbHostApplicationServices()->workingDatabase()));
+  if (zone != nullptr)
+    acutPrintf(L"\nZone from the attached cloud: %ls (EPSG:%u).", zone->name, zone->epsg);
+  return zone;
+}
+
+const StatePlaneZone* ZoneFromDrawingSettings() {
+  std::wstring code;
+  std::wstring error;
+  if (!Civil_GetDrawingCsCode(code, error) || code.empty()) return nullptr;
+  const StatePlaneZone* zone = FindZoneByCivilCode(code.c_str());
+  if (zone != nullptr)
+    acutPrintf(L"\nZone from drawing settings %ls: %ls (EPSG:%u).", code.c_str(), zone->name,
+               zone->epsg);
+  return zone;
+}
+
+const StatePlaneZone* ZoneFromPrompt() {
+  acutPrintf(L"\nNo zone in the drawing.");
+  short typed = 0;
+  if (acedGetShort(L"\nState-plane EPSG code (e.g. 2240): ", &typed) != RTNORM) return nullptr;
+  const StatePlaneZone* zone = typed > 0 ? FindZoneByEpsg(static_cast<uint32_t>(typed)) : nullptr;
+  if (zone == nullptr) acutPrintf(L"\nEPSG:%d is not in the zone table.", static_cast<int>(typed));
+  return zone;
+}
+
+}  // namespace
+
+const StatePlaneZone* ResolveZone() {
+  if (const StatePlaneZone* zone = ZoneFromAttachedCloud()) return zone;
+  if (const StatePlaneZone* zone = ZoneFromDrawingSettings()) return zone;
+  return ZoneFromPrompt();
+}
