@@ -40,6 +40,9 @@ struct PlanKeyHash {
 }  // namespace
 
 struct TinTriangulation::Impl {
+  // New positions wait here until the triangulation is needed, so that many batches
+  // are inserted in one spatially sorted pass.
+  std::vector<std::pair<Kernel::Point_2, std::uint32_t>> pending;
   Delaunay delaunay;
   std::vector<AcGePoint3d> vertices;
   std::unordered_map<PlanKey, std::uint32_t, PlanKeyHash> indexOfPosition;
@@ -49,8 +52,7 @@ TinTriangulation::TinTriangulation() : m_impl(std::make_unique<Impl>()) {}
 TinTriangulation::~TinTriangulation() = default;
 
 void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
-  std::vector<std::pair<Kernel::Point_2, std::uint32_t>> fresh;
-  fresh.reserve(points.size());
+  std::vector<std::pair<Kernel::Point_2, std::uint32_t>>& fresh = m_impl->pending;
   m_impl->indexOfPosition.reserve(m_impl->vertices.size() + points.size());
   for (const AcGePoint3d& p : points) {
     auto [it, inserted] = m_impl->indexOfPosition.try_emplace(
@@ -62,8 +64,16 @@ void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
     m_impl->vertices.push_back(p);
     fresh.emplace_back(Kernel::Point_2(p.x, p.y), it->second);
   }
-  // The range insertion sorts along a space-filling curve first: fast for big batches.
-  m_impl->delaunay.insert(fresh.begin(), fresh.end());
+}
+
+TinTriangulation::Impl& TinTriangulation::Triangulated() const {
+  if (!m_impl->pending.empty()) {
+    // The range insertion sorts along a space-filling curve first.
+    m_impl->delaunay.insert(m_impl->pending.begin(), m_impl->pending.end());
+    m_impl->pending.clear();
+    m_impl->pending.shrink_to_fit();
+  }
+  return *m_impl;
 }
 
 void TinTriangulation::Clear() { m_impl = std::make_unique<Impl>(); }
@@ -71,14 +81,16 @@ void TinTriangulation::Clear() { m_impl = std::make_unique<Impl>(); }
 const std::vector<AcGePoint3d>& TinTriangulation::Vertices() const { return m_impl->vertices; }
 
 std::size_t TinTriangulation::FaceCount() const {
-  return m_impl->delaunay.dimension() == 2 ? m_impl->delaunay.number_of_faces() : 0;
+  const Delaunay& delaunay = Triangulated().delaunay;
+  return delaunay.dimension() == 2 ? delaunay.number_of_faces() : 0;
 }
 
 std::vector<TinFace> TinTriangulation::Faces() const {
   std::vector<TinFace> faces;
-  if (m_impl->delaunay.dimension() != 2) return faces;
-  faces.reserve(m_impl->delaunay.number_of_faces());
-  for (auto f = m_impl->delaunay.finite_faces_begin(); f != m_impl->delaunay.finite_faces_end(); ++f)
+  const Delaunay& delaunay = Triangulated().delaunay;
+  if (delaunay.dimension() != 2) return faces;
+  faces.reserve(delaunay.number_of_faces());
+  for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
     faces.push_back({f->vertex(0)->info(), f->vertex(1)->info(), f->vertex(2)->info()});
   return faces;
 }

@@ -26,6 +26,7 @@ class TinTriangulation {
   void Add(const std::vector<AcGePoint3d>& points);
   void Clear();
 
+  // Triangulation is deferred until faces are asked for (batches add in one pass).
   // Vertices in the order their positions first arrived.
   const std::vector<AcGePoint3d>& Vertices() const;
   std::size_t FaceCount() const;
@@ -33,6 +34,8 @@ class TinTriangulation {
 
  private:
   struct Impl;
+  // The implementation with every added position inserted into the triangulation.
+  Impl& Triangulated() const;
   std::unique_ptr<Impl> m_impl;
 };
 
