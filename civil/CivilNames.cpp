@@ -50,6 +50,7 @@ std::wstring Uniquify(acad::Transaction& transaction, const std::wstring& baseNa
     }
   } catch (const System::Exception&) {
   } catch (const std::exception&) {
+  } catch (...) {
   }
   return baseName;
 }
