@@ -8,6 +8,9 @@
 #include <functional>
 #include <numbers>
 #include <set>
+#include <string>
+
+#include <unistd.h>
 
 #include "cloudfile/CloudReader.h"
 #include "dbsymtb.h"
@@ -40,7 +43,9 @@ class CloudPicture : public testing::Test {
     SampleCloudSpec spec;
     spec.pointCount = 60000;
     spec.seed = 5;
-    samplePath_ = new std::string(testing::TempDir() + "pelvar_display_picture_sample.kmt");
+    // One file per process: test runners may run these tests in parallel processes.
+    samplePath_ = new std::string(testing::TempDir() + "pelvar_display_picture_sample_" +
+                                  std::to_string(::getpid()) + ".kmt");
     ASSERT_TRUE(WriteSampleCloud(spec, *samplePath_, false));
   }
   static void TearDownTestSuite() {
