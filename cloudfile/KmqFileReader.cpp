@@ -38,25 +38,42 @@ using FileHandle = std::unique_ptr<FILE, FileCloser>;
 // cannot contain is refused before its array is allocated.
 class SectionReader {
  public:
-  explicit SectionReader(FILE* file) : file_(file), remaining_(BytesAfterPosition(file)) {}
+  explicit SectionReader(FILE* file) : file_(file), position_(std::ftell(file)), remaining_(BytesAfterPosition(file)) {}
 
   bool Holds(uint64_t bytes) const { return bytes <= remaining_; }
 
   // One bulk read of `bytes` bytes; false when the file ends first.
   bool Read(void* into, uint64_t bytes) {
-    if (!Holds(bytes)) return false;
+    if (!Holds(bytes) || !Reposition()) return false;
     size_t got = std::fread(into, 1, static_cast<size_t>(bytes), file_);
+    position_ += got;
     remaining_ -= got;
     return got == bytes;
+  }
+
+  // Reads `bytes` bytes lying `offset` bytes ahead without consuming anything: the next
+  // Read still starts where it would have.
+  bool ReadAhead(uint64_t offset, void* into, uint64_t bytes) {
+    if (offset > remaining_ || !Holds(offset + bytes)) return false;
+    if (fseeko(file_, static_cast<off_t>(position_ + offset), SEEK_SET) != 0) return false;
+    moved_ = true;
+    return std::fread(into, 1, static_cast<size_t>(bytes), file_) == bytes;
   }
 
   void Skip(uint64_t bytes) {
     uint64_t step = std::min(bytes, remaining_);
     remaining_ -= step;
-    std::fseek(file_, static_cast<long>(step), SEEK_CUR);
+    position_ += step;
+    moved_ = true;
   }
 
  private:
+  bool Reposition() {
+    if (!moved_) return true;
+    moved_ = false;
+    return fseeko(file_, static_cast<off_t>(position_), SEEK_SET) == 0;
+  }
+
   // Bytes between the current position and the end of the file; when the size cannot be
   // told, short reads alone catch a truncated file.
   static uint64_t BytesAfterPosition(FILE* file) {
@@ -69,7 +86,9 @@ class SectionReader {
   }
 
   FILE* file_;
+  uint64_t position_;
   uint64_t remaining_;
+  bool moved_ = false;
 };
 
 // Variant number selected by the magic, or 0 with *failure set.
@@ -129,25 +148,36 @@ bool ReadRecordPoints(SectionReader& in, KmqData& d) {
   return true;
 }
 
-// Reads the five planes and interleaves them into 8-byte records. The qx plane passes through
-// the intensity array before the intensity plane arrives there, so the only extra buffer holds
-// the qy, qz and class planes; the intensity's high byte is added once that plane is read.
+// Points interleaved per pass: the four coordinate and class planes of one block stay in
+// the processor's cache while they are woven into records.
+constexpr size_t kInterleaveBlockPoints = 32 * 1024;
+
+// Reads the five planes and interleaves them into 8-byte records. The qx, qy, qz and class
+// planes are taken block by block through one small buffer (no plane-sized scratch array,
+// no second pass over cold memory); the intensity plane goes straight into its array in one
+// read, and its high bytes then complete the records.
 bool ReadPlanePoints(SectionReader& in, KmqData& d) {
   const size_t n = d.pointCount;
   if (!in.Holds(uint64_t{n} * kKmqPlanesBytesPerPoint)) return false;
-  d.intensity16 = KmqArray<uint16_t>(n);
-  auto scratch = std::make_unique_for_overwrite<uint8_t[]>(n * 5);
-  uint16_t* qx = d.intensity16.data();
-  uint8_t* qy = scratch.get();
-  uint8_t* qz = qy + 2 * n;
-  uint8_t* cls = qz + 2 * n;
-  if (!in.Read(qx, 2 * n) || !in.Read(qy, 2 * n) || !in.Read(qz, 2 * n) || !in.Read(cls, n)) return false;
   d.points = KmqArray<KmqPoint>(n);
+  const size_t block = std::min(n, kInterleaveBlockPoints);
+  auto scratch = std::make_unique_for_overwrite<uint8_t[]>(block * 7);
+  uint8_t* qx = scratch.get();
+  uint8_t* qy = qx + 2 * block;
+  uint8_t* qz = qy + 2 * block;
+  uint8_t* cls = qz + 2 * block;
   using pelvar::bytes::Load;
-  for (size_t i = 0; i < n; ++i)
-    d.points[i] = KmqPoint{qx[i], Load<uint16_t>(qy + 2 * i), Load<uint16_t>(qz + 2 * i), cls[i], 0};
-  scratch.reset();
-  if (!in.Read(d.intensity16.data(), 2 * n)) return false;
+  for (size_t first = 0; first < n; first += block) {
+    const size_t count = std::min(block, n - first);
+    if (!in.ReadAhead(2 * first, qx, 2 * count) || !in.ReadAhead(2 * n + 2 * first, qy, 2 * count) ||
+        !in.ReadAhead(4 * n + 2 * first, qz, 2 * count) || !in.ReadAhead(6 * n + first, cls, count))
+      return false;
+    KmqPoint* out = d.points.data() + first;
+    for (size_t i = 0; i < count; ++i)
+      out[i] = KmqPoint{Load<uint16_t>(qx + 2 * i), Load<uint16_t>(qy + 2 * i), Load<uint16_t>(qz + 2 * i), cls[i], 0};
+  }
+  in.Skip(uint64_t{7} * n);
+  if (!ReadArray(in, n, d.intensity16)) return false;
   for (size_t i = 0; i < n; ++i) d.points[i].intensity = static_cast<uint8_t>(d.intensity16[i] >> 8);
   return true;
 }

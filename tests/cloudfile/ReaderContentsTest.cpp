@@ -100,7 +100,8 @@ TEST_F(ReaderContents, PlanesBecomeRecordsWithTheHighIntensityByte) {
 }
 
 TEST_F(ReaderContents, PlanesOfEveryLengthInterleave) {
-  for (size_t n : {1, 2, 3, 7, 64, 1001}) {
+  // Sizes around the reader's interleave block of 32768 points as well as tiny ones.
+  for (size_t n : {1, 2, 3, 7, 64, 1001, 32768, 32769, 70001}) {
     ClearCloudCache();
     Cloud c;
     c.points = crafted::NumberedPoints(n, 4099);
