@@ -8,6 +8,8 @@
 
 #include "regfile.h"
 #include "rxdefs.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
 
 extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId);
 
@@ -25,27 +27,12 @@ inline const std::vector<std::wstring> kAllCommands = {
 // A temporary folder that is also the registry's home while it lives.
 class PrivateConfig {
  public:
-  PrivateConfig() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pelvar-app-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    if (old != nullptr) previous_ = old, hadPrevious_ = true;
-    setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
-  }
-  ~PrivateConfig() {
-    if (hadPrevious_) setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
-    std::filesystem::remove_all(path_);
-  }
-  PrivateConfig(const PrivateConfig&) = delete;
-  PrivateConfig& operator=(const PrivateConfig&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  const std::filesystem::path& path() const { return folder_.path(); }
+  std::filesystem::path operator/(const std::string& name) const { return folder_ / name; }
 
  private:
-  std::filesystem::path path_;
-  std::string previous_;
-  bool hadPrevious_ = false;
+  pelvartest::TempFolder folder_{"app"};
+  pelvartest::ScopedEnv config_{"XDG_CONFIG_HOME", folder_.path().string()};
 };
 
 inline const std::wstring kAppKey = L"HKEY_CURRENT_USER\\Software\\Pelvar Host\\Applications\\Pelvar";

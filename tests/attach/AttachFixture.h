@@ -19,6 +19,7 @@
 #include "hostinput.h"
 #include "hostoutput.h"
 #include "tools/samplegen/SampleCloud.h"
+#include "tests/support/ScopedEnv.h"
 #include "ui/PanelHooks.h"
 #include "wcrt.h"
 
@@ -26,23 +27,7 @@ namespace attachtest {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old, hadOld_ = true;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (hadOld_) ::setenv(name_, old_.c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-  bool hadOld_ = false;
-};
+using pelvartest::ScopedEnv;
 
 inline fs::path FreshFolder(const std::string& tag) {
   const auto* info = testing::UnitTest::GetInstance()->current_test_info();

@@ -9,6 +9,7 @@
 #include "dbmemfiler.h"
 #include "dbsymtb.h"
 #include "entity/Pelvar.h"
+#include "tests/support/TempFolder.h"
 
 namespace pelvartest {
 
@@ -108,22 +109,6 @@ inline std::vector<uint8_t> RecordOf(const Pelvar& p) {
   EXPECT_EQ(p.dwgOutFields(&filer), Acad::eOk);
   return filer.bytes();
 }
-
-// A temporary folder removed with the object.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pelvar-entity-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Appends an entity to the database's model space and closes it; returns its handle.
 inline AcDbHandle AppendToModelSpace(AcDbDatabase& db, AcDbEntity* entity) {

@@ -15,12 +15,12 @@
 #include "hostinput.h"
 #include "acutads.h"
 #include "hostoutput.h"
+#include "tests/support/TempFolder.h"
 #include "tools/samplegen/SampleCloud.h"
 #include "wcrt.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 
 constexpr const wchar_t* kPromptLine = L"Command: ZONE";
 
@@ -33,8 +33,6 @@ class ResolveZoneTest : public ::testing::Test {
   static void TearDownTestSuite() { UnregisterPelvarClass(); }
 
   void SetUp() override {
-    char pattern[] = "/tmp/pelvar-zone-XXXXXX";
-    folder_ = mkdtemp(pattern);
     pelvarhost::SetHostHasCivil(true);
     acdbHostApplicationServices()->setWorkingDatabase(db_.get());
     pelvarhost::ResetInput();
@@ -45,7 +43,6 @@ class ResolveZoneTest : public ::testing::Test {
     db_.reset();
     ClearCloudCache();
     pelvarhost::ResetInput();
-    fs::remove_all(folder_);
   }
 
   // Writes a small sample cloud of the given zone and attaches it to model space.
@@ -85,7 +82,7 @@ class ResolveZoneTest : public ::testing::Test {
     return zone != nullptr ? zone->epsg : 0;
   }
 
-  fs::path folder_;
+  pelvartest::TempFolder folder_{"zone"};
   std::unique_ptr<AcDbDatabase> db_ = std::make_unique<AcDbDatabase>();
 };
 

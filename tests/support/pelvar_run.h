@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
+
 namespace pelvartest {
 
 struct PelvarRun {
@@ -35,25 +37,6 @@ inline std::string ShellQuote(const std::string& text) {
   }
   return out + "'";
 }
-
-// A fresh folder below the system's temporary folder, removed with the object.
-class TempFolder {
- public:
-  explicit TempFolder(const std::string& tag) {
-    std::string pattern = (std::filesystem::temp_directory_path() / ("pelvar-" + tag + "-XXXXXX")).string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    path_ = ::mkdtemp(buf.data());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Runs build/pelvar with the script as --script file and the given further arguments.
 // XDG_CONFIG_HOME points into `home` so that the user's own registry file is never touched.
