@@ -1,9 +1,13 @@
-// Test module: registers PvTestEntity on load, deletes it on unload.
+// Test module: registers PvTestEntity and the command PVTESTMAKE on load, removes both on
+// unload.
 // Record: common entity fields, then version (int16), label (string), value (double),
 // count (int32). A version above 1 asks the host for a proxy.
 #include <cwchar>
 
+#include "aced.h"
+#include "dbapserv.h"
 #include "dbmain.h"
+#include "dbsymtb.h"
 #include "rxdefs.h"
 #include "rxdlinkr.h"
 
@@ -40,6 +44,14 @@ class PvTestEntity : public AcDbEntity {
     lines.push_back(buffer);
   }
 
+ public:
+  void set(const ACHAR* label, double value, Adesk::Int32 count) {
+    assertWriteEnabled();
+    m_label = label;
+    m_value = value;
+    m_count = count;
+  }
+
  private:
   AcString m_label;
   double m_value = 0.0;
@@ -51,6 +63,30 @@ ACRX_DXF_DEFINE_MEMBERS(PvTestEntity, AcDbEntity, AcDb::kDHL_CURRENT, AcDb::kMRe
 
 ACRX_DEFINE_API_VERSION()
 
+namespace {
+
+constexpr const ACHAR* kGroup = L"PVTEST";
+
+// PVTESTMAKE: asks for a point and a label and appends a test entity whose value is the
+// point's x and whose count is its y.
+void MakeTestEntity() {
+  ads_point at;
+  if (acedGetPoint(nullptr, L"\nPosition: ", at) != RTNORM) return;
+  ACHAR label[128];
+  if (acedGetString(0, L"\nLabel: ", label, 128) != RTNORM) return;
+  AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  AcDbBlockTableRecord* space = nullptr;
+  if (acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite) != Acad::eOk) return;
+  auto* entity = new PvTestEntity();
+  entity->setDatabaseDefaults(db);
+  entity->set(label, at[0], static_cast<Adesk::Int32>(at[1]));
+  if (space->appendAcDbEntity(entity) == Acad::eOk) entity->close();
+  else delete entity;
+  space->close();
+}
+
+}  // namespace
+
 extern "C" ACRX_EXPORT_SYMBOL AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId) {
   switch (msg) {
     case AcRx::kInitAppMsg:
@@ -58,8 +94,10 @@ extern "C" ACRX_EXPORT_SYMBOL AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode m
       acrxDynamicLinker->registerAppMDIAware(appId);
       PvTestEntity::rxInit();
       acrxBuildClassHierarchy();
+      acedRegCmds->addCommand(kGroup, L"PVTESTMAKE", L"PVTESTMAKE", ACRX_CMD_MODAL, MakeTestEntity);
       return AcRx::kRetOK;
     case AcRx::kUnloadAppMsg:
+      acedRegCmds->removeGroup(kGroup);
       deleteAcRxClass(PvTestEntity::desc());
       return AcRx::kRetOK;
     default:
