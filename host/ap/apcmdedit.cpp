@@ -155,7 +155,7 @@ void CmdList() {
     delete it;
   }
   space->close();
-  acutPrintf(L"\n%d entities in model space.", static_cast<int>(ids.size()));
+  acutPrintf(L"\n%d %ls in model space.", static_cast<int>(ids.size()), ids.size() == 1 ? L"entity" : L"entities");
   for (const AcDbObjectId& id : ids) ListEntity(id);
 }
 
