@@ -15,6 +15,10 @@ struct Chain {
   bool usable() const { return points.length() >= 2; }
   int segments() const { return points.length() - 1; }
   double segmentLength(int i) const { return points[i].distanceTo(points[i + 1]); }
+  // True when the parameter lies on the chain, within the tolerance (never for NaN).
+  bool holdsParam(double param) const {
+    return param >= -kParamTolerance && param <= segments() + kParamTolerance;
+  }
 };
 
 // Closest point on segment [a, b] to p, with its fraction along the segment.
@@ -68,7 +72,7 @@ Acad::ErrorStatus AcDbCurve::getEndPoint(AcGePoint3d& point) const {
 Acad::ErrorStatus AcDbCurve::getPointAtParam(double param, AcGePoint3d& point) const {
   assertReadEnabled();
   PELVAR_CHAIN(chain);
-  if (param < -kParamTolerance || param > chain.segments() + kParamTolerance) return Acad::eInvalidInput;
+  if (!chain.holdsParam(param)) return Acad::eInvalidInput;
   param = std::clamp(param, 0.0, static_cast<double>(chain.segments()));
   int i = std::min(static_cast<int>(std::floor(param)), chain.segments() - 1);
   double f = param - i;
@@ -79,7 +83,7 @@ Acad::ErrorStatus AcDbCurve::getPointAtParam(double param, AcGePoint3d& point) c
 Acad::ErrorStatus AcDbCurve::getDistAtParam(double param, double& dist) const {
   assertReadEnabled();
   PELVAR_CHAIN(chain);
-  if (param < -kParamTolerance || param > chain.segments() + kParamTolerance) return Acad::eInvalidInput;
+  if (!chain.holdsParam(param)) return Acad::eInvalidInput;
   param = std::clamp(param, 0.0, static_cast<double>(chain.segments()));
   int whole = std::min(static_cast<int>(std::floor(param)), chain.segments() - 1);
   dist = 0.0;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "dbents.h"
 
@@ -39,6 +40,24 @@ TEST(Curves, DistancesAlongA3dPolyline) {
   EXPECT_TRUE(onCurve.isEqualTo({3, 4, 0}));
   ASSERT_EQ(Acad::eOk, poly->getDistAtPoint({3, 7, 4}, dist));
   EXPECT_NEAR(10.0, dist, 1e-9);
+  delete poly;
+}
+
+TEST(Curves, ParametersAndDistancesThatAreNotNumbersAreRefused) {
+  AcDb3dPolyline* poly = Staircase();
+  const double nan = std::nan("");
+  const double inf = std::numeric_limits<double>::infinity();
+  double dist = -1, param = -1;
+  AcGePoint3d p(7, 7, 7);
+  for (double bad : {nan, inf, -inf}) {
+    EXPECT_EQ(Acad::eInvalidInput, poly->getDistAtParam(bad, dist)) << bad;
+    EXPECT_EQ(Acad::eInvalidInput, poly->getPointAtParam(bad, p)) << bad;
+    EXPECT_EQ(Acad::eInvalidInput, poly->getParamAtDist(bad, param)) << bad;
+    EXPECT_EQ(Acad::eInvalidInput, poly->getPointAtDist(bad, p)) << bad;
+  }
+  EXPECT_EQ(-1.0, dist);
+  EXPECT_EQ(-1.0, param);
+  EXPECT_EQ(AcGePoint3d(7, 7, 7), p);
   delete poly;
 }
 
