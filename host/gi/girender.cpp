@@ -1,5 +1,6 @@
 // Rendering a drawing's view: raster implementations of the graphics interface and the
 // walk over model space.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -56,23 +57,46 @@ class RasterPen {
   void worldLine(const AcGePoint3d& a, const AcGePoint3d& b) {
     double x0 = mapping_.pixelX(a.x), y0 = mapping_.pixelY(a.y);
     double x1 = mapping_.pixelX(b.x), y1 = mapping_.pixelY(b.y);
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
     if (!ClipToImage(x0, y0, x1, y1)) return;
-    int steps = static_cast<int>(std::ceil(std::max(std::fabs(x1 - x0), std::fabs(y1 - y0))));
-    if (steps == 0) {
-      plot(x0, y0);
-      return;
-    }
-    for (int i = 0; i <= steps; ++i) {
-      double t = static_cast<double>(i) / steps;
-      plot(x0 + (x1 - x0) * t, y0 + (y1 - y0) * t);
-    }
+    // With far-away endpoints the clipped ends carry rounding errors of their own size:
+    // keep them on the image so that the walk stays within its pixels.
+    x0 = std::clamp(x0, 0.0, static_cast<double>(image_.width));
+    x1 = std::clamp(x1, 0.0, static_cast<double>(image_.width));
+    y0 = std::clamp(y0, 0.0, static_cast<double>(image_.height));
+    y1 = std::clamp(y1, 0.0, static_cast<double>(image_.height));
+    RasterLine(x0, y0, x1, y1);
   }
 
  private:
+  // One pixel in each column the line crosses (each row, for a steep line), taken at the
+  // column's centre: no gaps, whatever the rounding of the ends.
+  void RasterLine(double x0, double y0, double x1, double y1) {
+    const bool steep = std::fabs(y1 - y0) > std::fabs(x1 - x0);
+    if (steep) {
+      std::swap(x0, y0);
+      std::swap(x1, y1);
+    }
+    if (x0 > x1) {
+      std::swap(x0, x1);
+      std::swap(y0, y1);
+    }
+    const double slope = x1 > x0 ? (y1 - y0) / (x1 - x0) : 0.0;
+    const int last = static_cast<int>(std::floor(x1));
+    for (int major = static_cast<int>(std::floor(x0)); major <= last; ++major) {
+      const double at = std::clamp(major + 0.5, x0, x1);
+      const double minor = y0 + (at - x0) * slope;
+      if (steep)
+        plot(minor, at);
+      else
+        plot(at, minor);
+    }
+  }
+
+  // Positions off the image (NaN included) are dropped before they become pixel indexes.
   void plot(double x, double y) {
-    int px = static_cast<int>(std::floor(x));
-    int py = static_cast<int>(std::floor(y));
-    if (image_.contains(px, py)) image_.set(px, py, colour_);
+    if (!(x >= 0.0 && y >= 0.0 && x < image_.width && y < image_.height)) return;
+    image_.set(static_cast<int>(x), static_cast<int>(y), colour_);
   }
 
   // Liang-Barsky clipping of a segment to the image rectangle; false when nothing is left.
@@ -287,6 +311,7 @@ void PaintModelSpace(AcDbDatabase& database, EntityPainter& painter, RenderStats
 
 RasterImage RenderView(AcDbDatabase& database, const ViewRecord& view, int width, int height, RenderStats* stats) {
   RasterImage image;
+  if (width <= 0 || height <= 0) width = height = 0;  // no pixels: an empty image
   image.width = width;
   image.height = height;
   image.rgb.resize(static_cast<size_t>(width) * height * 3);

@@ -2,7 +2,10 @@
 // the graphics interface hands a custom entity.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <limits>
+#include <utility>
 
 #include "acgi.h"
 #include "aced.h"
@@ -169,6 +172,38 @@ TEST_F(RendererTest, AnEntityThatDrawsInTheWorldIsNotAskedForViewportDrawing) {
   EXPECT_EQ(image.at(50, 20), (RgbColour{10, 200, 30}));
   // The bottom edge y = 20 from x -60 to -40: row 30, columns 40 to 60.
   EXPECT_EQ(image.at(45, 30), (RgbColour{10, 200, 30}));
+}
+
+TEST_F(RendererTest, GeometryFarOffOrNotANumberLeavesOnlyWhatIsInView) {
+  const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+  Append(db_, new AcDbPoint(AcGePoint3d(1e300, -1e300, 0)), 1);
+  Append(db_, new AcDbPoint(AcGePoint3d(3e9, 0.5, 0)), 1);
+  Append(db_, new AcDbPoint(AcGePoint3d(nan, 0.5, 0)), 1);
+  Append(db_, new AcDbLine(AcGePoint3d(nan, 0.5, 0), AcGePoint3d(5, 5, 0)), 1);
+  Append(db_, new AcDbLine(AcGePoint3d(-inf, 10.5, 0), AcGePoint3d(inf, 10.5, 0)), 1);
+  Append(db_, new AcDbLine(AcGePoint3d(0.5, 1e300, 0), AcGePoint3d(0.5, 2e300, 0)), 1);
+  RasterImage image = Render();
+  EXPECT_EQ(stats_.entities, 6u);
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x) ASSERT_EQ(image.at(x, y), pelvarhost::kBackgroundColour) << x << "," << y;
+
+  // A line from far outside across the view is cut to the image and drawn whole.
+  Append(db_, new AcDbLine(AcGePoint3d(-1e12, -20.5, 0), AcGePoint3d(1e12, -20.5, 0)), 3);
+  image = Render();
+  for (int x = 0; x < 200; ++x) ASSERT_EQ(image.at(x, 70), kGreen) << x;
+}
+
+TEST_F(RendererTest, AViewThatIsNotANumberOrAnImageWithoutPixelsDrawsNothing) {
+  Append(db_, new AcDbLine(AcGePoint3d(-10, 0.5, 0), AcGePoint3d(10, 0.5, 0)), 1);
+  RasterImage image = pelvarhost::RenderView(db_, {std::nan(""), 0.0, 100.0}, 20, 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 20; ++x) ASSERT_EQ(image.at(x, y), pelvarhost::kBackgroundColour);
+  for (auto [width, height] : {std::pair{0, 100}, std::pair{-5, 100}, std::pair{100, -1}, std::pair{-3, -3}}) {
+    RasterImage none = pelvarhost::RenderView(db_, kView, width, height);
+    EXPECT_EQ(none.width, 0);
+    EXPECT_EQ(none.height, 0);
+    EXPECT_TRUE(none.rgb.empty());
+  }
 }
 
 TEST(AciColours, TheFirstSevenAreTheNamedColours) {
