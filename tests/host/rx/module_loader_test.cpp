@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "dbdrawing.h"
 #include "dbmemfiler.h"
 #include "dbproxy.h"
 #include "dbsymtb.h"
@@ -204,6 +205,52 @@ TEST_F(ModuleLoaderTest, ANewerRecordStaysAProxyEvenWithTheClassLoaded) {
   pelvarhost::MemoryFiler in(bytes, &db);
   EXPECT_EQ(Acad::eMakeMeProxy, fresh->dwgInFields(&in));
   delete fresh;
+}
+
+TEST_F(ModuleLoaderTest, ARecordItsReaderRefusesIsReadAsAProxyAndSavedBackUnchanged) {
+  std::wstring error;
+  ASSERT_TRUE(pelvarhost::LoadModule(kModulePath, error)) << pelvarhost::WideToUtf8(error);
+  // A drawing with a current record and one of a later version (2) of the same class.
+  pelvarhost::MemoryFiler newer;
+  newer.writeString(L"0");
+  newer.writeUInt16(3);
+  newer.writeInt16(2);
+  newer.writeString(L"from a later release");
+  newer.writeDouble(4.0);
+  newer.writeInt32(5);
+  AcDbDatabase db;
+  AcDbObjectId current = Append(db, MakeTestEntity(L"0", L"current", 1.0, 1));
+  AcDbObjectId later = Append(db, new AcDbProxyEntity(kClassName, L"PVTESTENTITY", newer.bytes()));
+  const auto path = TempPath("_newer.pvd");
+  const auto again = TempPath("_newer_again.pvd");
+  ASSERT_EQ(Acad::eOk, db.saveAs(path.wstring().c_str()));
+
+  // Read with the class loaded: the current record comes back as the entity, the later
+  // one stays a proxy of its class holding its record byte for byte.
+  AcDbDatabase read(false);
+  ASSERT_EQ(Acad::eOk, read.readDwgFile(path.wstring().c_str()))
+      << pelvarhost::WideToUtf8(pelvarhost::LastDrawingFileError());
+  AcDbObjectId readCurrent, readLater;
+  ASSERT_EQ(Acad::eOk, read.getAcDbObjectId(readCurrent, false, current.handle()));
+  ASSERT_EQ(Acad::eOk, read.getAcDbObjectId(readLater, false, later.handle()));
+  EXPECT_EQ(kClassName, ClassOf(readCurrent));
+  EXPECT_EQ(L"AcDbProxyEntity", ClassOf(readLater));
+  AcDbEntity* entity = nullptr;
+  ASSERT_EQ(Acad::eOk, acdbOpenAcDbEntity(entity, readLater, AcDb::kForRead));
+  const AcDbProxyEntity* proxy = AcDbProxyEntity::cast(entity);
+  ASSERT_NE(nullptr, proxy);
+  EXPECT_STREQ(kClassName, proxy->originalClassName());
+  EXPECT_STREQ(L"PVTESTENTITY", proxy->originalDxfName());
+  EXPECT_EQ(newer.bytes(), proxy->originalRecord());
+  EXPECT_EQ(0xBFF, proxy->proxyFlags());
+  entity->close();
+
+  // Building the class hierarchy again does not turn it into an entity it cannot be.
+  acrxBuildClassHierarchy();
+  EXPECT_EQ(L"AcDbProxyEntity", ClassOf(readLater));
+  ASSERT_EQ(Acad::eOk, read.saveAs(again.wstring().c_str()));
+  EXPECT_EQ(FileBytes(path), FileBytes(again));
+  for (const auto& file : {path, again}) std::filesystem::remove(file);
 }
 
 }  // namespace
