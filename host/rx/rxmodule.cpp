@@ -107,7 +107,9 @@ bool LoadModule(const std::wstring& path, std::wstring& error) {
     error = Quoted(name) + L" is already loaded";
     return false;
   }
-  const std::string utf8Path = WideToUtf8(path);
+  // A bare file name is a file of the current folder (dlopen would search the library path).
+  std::string utf8Path = WideToUtf8(path);
+  if (utf8Path.find('/') == std::string::npos) utf8Path = "./" + utf8Path;
   void* handle = dlopen(utf8Path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     error = Quoted(path) + L" cannot be loaded: " + DlErrorText();

@@ -120,6 +120,20 @@ TEST_F(ModuleLoaderTest, ErrorsNameTheModuleAndTheReason) {
   EXPECT_EQ(L"\"pelvartestmodule.so\" is already loaded", error);
 }
 
+TEST_F(ModuleLoaderTest, ABareFileNameIsAFileOfTheCurrentFolder) {
+  const std::filesystem::path modulePath(PELVAR_TEST_MODULE_PATH);
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(modulePath.parent_path());
+  std::wstring error;
+  const bool loaded = pelvarhost::LoadModule(modulePath.filename().wstring(), error);
+  std::filesystem::current_path(previous);
+  ASSERT_TRUE(loaded) << pelvarhost::WideToUtf8(error);
+  auto modules = pelvarhost::LoadedModules();
+  ASSERT_EQ(1u, modules.size());
+  EXPECT_EQ(modulePath.wstring(), modules[0].path);
+  EXPECT_NE(nullptr, acrxFindAcRxClass(kClassName));
+}
+
 TEST_F(ModuleLoaderTest, ModulePathComesFromItsHandle) {
   wchar_t buffer[4096];
   DWORD n = GetModuleFileNameW(nullptr, buffer, 4096);
