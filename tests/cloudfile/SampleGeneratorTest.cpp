@@ -1,14 +1,18 @@
 // The sample generator: repeatable, inside its square, with every class it promises in
 // plausible places, and readable in both file variants.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 
 #include "CraftedCloud.h"
 #include "cloudfile/CloudReader.h"
+#include "tests/support/TempFolder.h"
 #include "tools/samplegen/SampleCloud.h"
 
 namespace {
@@ -114,6 +118,37 @@ TEST(SampleGenerator, BothVariantsLoadWithTheSamePoints) {
     ASSERT_LE(std::abs(int(one->intensity16[i]) - int(two->intensity16[i])), 129) << i;
   }
   ClearCloudCache();
+}
+
+}  // namespace
+
+// The samplegen tool run as a user would: numbers it cannot use are refused with the usage
+// text (exit status 2) and no file, instead of wrapping around or crashing the generator.
+namespace {
+
+const std::string kSamplegen = std::string(PELVAR_BUILD_DIR) + "/samplegen";
+
+// Exit status of samplegen with the given extra options, writing to `out`.
+int RunSamplegen(const std::string& out, const std::string& options) {
+  std::string command = kSamplegen + " --points 200 --seed 5 --out '" + out + "' " + options + " >/dev/null 2>&1";
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SampleGeneratorTool, RefusesNumbersThatAreNotFiniteOrDoNotFitTheirField) {
+  pelvartest::TempFolder folder("samplegen");
+  const std::string out = (folder / "tile.kmt").string();
+  ASSERT_EQ(RunSamplegen(out, "--epsg 6447 --side 800 --centre 2231000,1371000"), 0);
+  ASSERT_TRUE(std::filesystem::exists(out));
+  std::filesystem::remove(out);
+  for (const char* options : {"--epsg 1e20", "--epsg 4294967296", "--points 4294967296", "--seed 1e30",
+                              "--seed 18446744073709551616", "--side inf", "--side nan", "--centre nan,1371000",
+                              "--centre 2231000,inf", "--epsg -1"}) {
+    SCOPED_TRACE(options);
+    EXPECT_EQ(RunSamplegen(out, options), 2);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    std::filesystem::remove(out);
+  }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // samplegen --points N --seed S --out FILE [--kmq1] [--epsg E] [--name NAME] [--centre X,Y] [--side FT]
 // Writes a synthetic cloud tile and prints one line of summary.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "tools/samplegen/SampleCloud.h"
@@ -18,10 +20,20 @@ struct Options {
   bool kmq1 = false;
 };
 
+// The whole text as a finite number: "nan" and "inf" would wreck the scene's geometry.
 bool ParseNumber(const char* text, double* value) {
   char* end = nullptr;
   *value = std::strtod(text, &end);
-  return end != text && *end == '\0';
+  return end != text && *end == '\0' && std::isfinite(*value);
+}
+
+// A non-negative number that fits the integer field, stored there; false (field untouched)
+// when it does not fit, instead of a conversion that wraps or is undefined.
+template <class T>
+bool StoreWhole(double number, T* field) {
+  if (number < 0 || number >= std::ldexp(1.0, std::numeric_limits<T>::digits)) return false;
+  *field = static_cast<T>(number);
+  return true;
 }
 
 bool ParseCentre(const char* text, SampleCloudSpec* request) {
@@ -39,9 +51,9 @@ bool ApplyOption(const std::string& name, const char* value, Options* o) {
   if (name == "--name") return o->request.tileName = value, true;
   if (name == "--centre") return ParseCentre(value, &o->request);
   if (!ParseNumber(value, &number) || number < 0) return false;
-  if (name == "--points") return o->request.pointCount = static_cast<uint32_t>(number), number <= 4294967295.0;
-  if (name == "--seed") return o->request.seed = static_cast<uint64_t>(number), true;
-  if (name == "--epsg") return o->request.epsg = static_cast<uint32_t>(number), true;
+  if (name == "--points") return StoreWhole(number, &o->request.pointCount);
+  if (name == "--seed") return StoreWhole(number, &o->request.seed);
+  if (name == "--epsg") return StoreWhole(number, &o->request.epsg);
   if (name == "--side") return o->request.side = number, number > 0;
   return false;
 }
