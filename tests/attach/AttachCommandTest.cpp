@@ -7,6 +7,7 @@
 
 #include "entity/AttachCommand.h"
 #include "entity/ColourTables.h"
+#include "hostgraphics.h"
 #include "tests/attach/AttachFixture.h"
 #include "tests/cloudfile/CraftedCloud.h"
 #include "tests/display/RecordingDraw.h"
@@ -73,6 +74,30 @@ TEST_F(AttachTest, ZoomsToTheSquareWidenedByThreePercent) {
   EXPECT_NEAR(view.centerX, data->originX + 0.5 * data->sizeX, 1e-6);
   EXPECT_NEAR(view.centerY, data->originY + 0.5 * data->sizeY, 1e-6);
   EXPECT_NEAR(view.height, std::max(height, width / (4.0 / 3.0)), 1e-6);
+}
+
+TEST_F(AttachTest, RegeneratesOnceAfterTheZoom) {
+  WriteSample("sample.kmt");
+  // What the view looked like at each regeneration.
+  std::vector<double> heightsAtRegen;
+  pelvarhost::SetDisplayListener([&](pelvarhost::DisplayEvent event) {
+    if (event == pelvarhost::DisplayEvent::Regen) heightsAtRegen.push_back(db_.viewRecord().height);
+  });
+  RunAttach(L"sample.kmt\n");
+  pelvarhost::SetDisplayListener(nullptr);
+  KmqDataPtr data = LoadCloudFile(pelvarhost::Utf8ToWide((downloads_ / "sample.kmt").string()));
+  ASSERT_TRUE(data);
+  ASSERT_EQ(heightsAtRegen.size(), 1u);
+  EXPECT_NEAR(heightsAtRegen[0], std::max(1.06 * data->sizeY, 1.06 * data->sizeX / (4.0 / 3.0)), 1e-6);
+}
+
+TEST_F(AttachTest, TheDialogAddsTheCloudExtensionAndWantsAnExistingFile) {
+  WriteSample("sample.kmt");
+  std::string out = RunAttach(L"missing\nsample\n");
+  const std::string prompt = "\nSelect Mardel cloud <" + downloads_.string() + "/>: ";
+  EXPECT_EQ(out, prompt + "missing\nFile not found: " + downloads_.string() + "/missing.kmt" + prompt + "sample" +
+                     kSampleSummary);
+  EXPECT_EQ(CloudIds().size(), 1u);
 }
 
 TEST_F(AttachTest, AStoredDefaultMaskOfFourShowsGroundOnly) {
