@@ -19,6 +19,15 @@ OpenStateErrors& Errors() {
   return errors;
 }
 
+// The objects the drawing's header names (its tables, the two spaces, the current layer):
+// a drawing saved without one of them could not be read back.
+bool IsNamedByHeader(AcDbStub* stub) {
+  const AcDbDatabaseImpl& db = stub->database->impl();
+  const AcDbObjectId id(stub);
+  return id == db.blockTable || id == db.layerTable || id == db.modelSpace || id == db.paperSpace ||
+         id == db.clayer;
+}
+
 std::wstring Describe(const AcDbObject* object) {
   std::wstring text = object->isA() != nullptr ? object->isA()->name() : L"object";
   if (!object->isNewObject()) text += L" (handle " + pelvarhost::HandleText(object->objectId()) + L")";
@@ -121,6 +130,7 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
   if (m_stub == nullptr) return Acad::eNotInDatabase;
   if (Acad::ErrorStatus status = pelvarhost::RequireWrite(this); status != Acad::eOk) return status;
   if (m_stub->erased == erasing) return erasing ? Acad::eWasErased : Acad::eWasNotErased;
+  if (erasing && IsNamedByHeader(m_stub)) return Acad::eCannotBeErasedByCaller;
   m_stub->erased = erasing;
   AcDbDatabaseImpl& db = m_stub->database->impl();
   db.modified = true;

@@ -135,6 +135,40 @@ TEST(OpenRules, ErasedEntitiesAreSkippedAndOpenOnlyOnRequest) {
   EXPECT_EQ((std::vector<AcDbObjectId>{a, b, c}), IdsInModelSpace(db));
 }
 
+TEST(OpenRules, TheDrawingsOwnTablesSpacesAndCurrentLayerCannotBeErased) {
+  AcDbDatabase db;
+  AcDbLayerTable* layers = nullptr;
+  ASSERT_EQ(Acad::eOk, db.getLayerTable(layers, AcDb::kForWrite));
+  auto* spare = new AcDbLayerTableRecord();
+  spare->setName(L"SPARE");
+  AcDbObjectId spareId;
+  ASSERT_EQ(Acad::eOk, layers->add(spareId, spare));
+  spare->close();
+  layers->close();
+  for (AcDbObjectId id : {db.blockTableId(), db.layerTableId(), db.modelSpaceId(), db.paperSpaceId(), db.clayer()}) {
+    AcDbObject* object = nullptr;
+    ASSERT_EQ(Acad::eOk, acdbOpenObject(object, id, AcDb::kForWrite));
+    EXPECT_EQ(Acad::eCannotBeErasedByCaller, object->erase()) << object->isA()->name();
+    EXPECT_FALSE(object->isErased());
+    object->close();
+  }
+  // Another layer can go; once it is current, it cannot.
+  AcDbObject* object = nullptr;
+  ASSERT_EQ(Acad::eOk, db.setClayer(spareId));
+  ASSERT_EQ(Acad::eOk, acdbOpenObject(object, spareId, AcDb::kForWrite));
+  EXPECT_EQ(Acad::eCannotBeErasedByCaller, object->erase());
+  object->close();
+  AcDbObjectId zero;
+  AcDbLayerTable* table = nullptr;
+  ASSERT_EQ(Acad::eOk, db.getLayerTable(table, AcDb::kForRead));
+  ASSERT_EQ(Acad::eOk, table->getIdAt(L"0", zero));
+  table->close();
+  ASSERT_EQ(Acad::eOk, db.setClayer(zero));
+  ASSERT_EQ(Acad::eOk, acdbOpenObject(object, spareId, AcDb::kForWrite));
+  EXPECT_EQ(Acad::eOk, object->erase());
+  object->close();
+}
+
 TEST(OpenRules, NewObjectsBelongToTheCallerUntilAdded) {
   AcDbDatabase db;
   auto* line = new AcDbLine({0, 0, 0}, {1, 1, 1});
