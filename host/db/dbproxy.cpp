@@ -13,9 +13,20 @@ AcDbProxyEntity::AcDbProxyEntity() = default;
 AcDbProxyEntity::AcDbProxyEntity(const ACHAR* className, const ACHAR* dxfName, std::vector<std::uint8_t> record)
     : m_className(className), m_dxfName(dxfName), m_record(std::move(record)) {
   if (AcRxClass* cls = acrxFindAcRxClass(className)) m_proxyFlags = cls->proxyFlags();
-  // The record starts with the common entity fields: take the layer and colour from it.
+  // The record starts with the common entity fields: take the layer and colour from it and
+  // remember where the class's own data begins, so that edits of those fields are kept.
   pelvarhost::MemoryFiler filer(m_record);
-  AcDbEntity::dwgInFields(&filer);
+  if (AcDbEntity::dwgInFields(&filer) == Acad::eOk && filer.filerStatus() == Acad::eOk)
+    m_commonBytes = filer.readPosition();
+}
+
+std::vector<std::uint8_t> AcDbProxyEntity::currentRecord() const {
+  if (m_commonBytes == 0) return m_record;
+  pelvarhost::MemoryFiler filer(database());
+  AcDbEntity::dwgOutFields(&filer);
+  std::vector<std::uint8_t> bytes = filer.takeBytes();
+  bytes.insert(bytes.end(), m_record.begin() + static_cast<std::ptrdiff_t>(m_commonBytes), m_record.end());
+  return bytes;
 }
 
 const ACHAR* AcDbProxyEntity::originalClassName() const { return m_className.kwszPtr(); }
@@ -28,7 +39,8 @@ Acad::ErrorStatus AcDbProxyEntity::dwgInFields(AcDbDwgFiler* filer) {
 
 Acad::ErrorStatus AcDbProxyEntity::dwgOutFields(AcDbDwgFiler* filer) const {
   assertReadEnabled();
-  return filer->writeBytes(m_record.data(), m_record.size());
+  const std::vector<std::uint8_t> record = currentRecord();
+  return filer->writeBytes(record.data(), record.size());
 }
 
 void AcDbProxyEntity::subList(std::vector<std::wstring>& lines) const {
@@ -84,7 +96,7 @@ void RestoreProxies() {
       }
       object->attachToStub(stub.get());
       object->setOwnerId(proxy->ownerId());
-      pelvarhost::MemoryFiler filer(proxy->originalRecord(), db);
+      pelvarhost::MemoryFiler filer(proxy->currentRecord(), db);
       Acad::ErrorStatus status = object->dwgInFields(&filer);
       if (status == Acad::eOk && filer.filerStatus() == Acad::eOk) {
         Replace(stub.get(), object);

@@ -1,7 +1,8 @@
 // A proxy entity stands in for an entity whose class is not available: its class was
 // never registered, was deleted (its module unloaded), or its reader asked for a proxy
-// (eMakeMeProxy). It keeps the original record byte for byte and writes it back
-// unchanged; it keeps its layer and draws nothing. When the class is registered again
+// (eMakeMeProxy). It keeps the class's own part of the record byte for byte and writes it
+// back unchanged, after the common entity fields (layer, colour) as they stand now; it
+// draws nothing. When the class is registered again
 // the database brings the object back to life from the kept record.
 #pragma once
 #include <cstdint>
@@ -41,6 +42,9 @@ class AcDbProxyEntity : public AcDbEntity {
   int proxyFlags() const { return m_proxyFlags; }
   GraphicsMetafileType graphicsMetafileType() const { return kNoMetafile; }
   const std::vector<std::uint8_t>& originalRecord() const { return m_record; }
+  // The record as it is saved now: the common entity fields as they stand (a layer or
+  // colour changed while the class was away is kept), then the class's own bytes unchanged.
+  std::vector<std::uint8_t> currentRecord() const;
 
   // Reads back the common entity fields (layer, colour) from the kept record and keeps
   // all of it; writes the record unchanged.
@@ -55,5 +59,6 @@ class AcDbProxyEntity : public AcDbEntity {
   AcString m_className;
   AcString m_dxfName;
   std::vector<std::uint8_t> m_record;
+  size_t m_commonBytes = 0;  // length of the common entity fields at the record's start; 0 if unreadable
   int m_proxyFlags = kNoOperation;
 };

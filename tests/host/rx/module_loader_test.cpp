@@ -268,3 +268,54 @@ TEST_F(ModuleLoaderTest, ARecordItsReaderRefusesIsReadAsAProxyAndSavedBackUnchan
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ModuleLoaderTest, ALayerChangedWhileTheClassIsAwayIsKeptByTheProxyAndTheRevivedEntity) {
+  std::wstring error;
+  ASSERT_TRUE(pelvarhost::LoadModule(kModulePath, error)) << pelvarhost::WideToUtf8(error);
+  AcDbDatabase db;
+  AcDbLayerTable* layers = nullptr;
+  ASSERT_EQ(Acad::eOk, db.getLayerTable(layers, AcDb::kForWrite));
+  auto* layer = new AcDbLayerTableRecord();
+  layer->setName(L"MOVED");
+  ASSERT_EQ(Acad::eOk, layers->add(layer));
+  layer->close();
+  layers->close();
+  AcDbObjectId id = Append(db, MakeTestEntity(L"0", L"kept", 4.5, 2));
+
+  ASSERT_TRUE(pelvarhost::UnloadModule(L"pelvartestmodule", error)) << pelvarhost::WideToUtf8(error);
+  AcDbEntity* proxy = nullptr;
+  ASSERT_EQ(Acad::eOk, acdbOpenAcDbEntity(proxy, id, AcDb::kForWrite));
+  ASSERT_NE(AcDbProxyEntity::cast(proxy), nullptr);
+  EXPECT_EQ(Acad::eOk, proxy->setLayer(L"MOVED"));
+  proxy->close();
+
+  // Saved and read back while the class is still away, the proxy keeps the new layer.
+  const auto saved = TempPath("_moved.pvd");
+  ASSERT_EQ(Acad::eOk, db.saveAs(saved.wstring().c_str()));
+  AcDbDatabase reread(false);
+  ASSERT_EQ(Acad::eOk, reread.readDwgFile(saved.wstring().c_str()));
+  std::filesystem::remove(saved);
+
+  ASSERT_TRUE(pelvarhost::LoadModule(kModulePath, error)) << pelvarhost::WideToUtf8(error);
+  for (AcDbDatabase* database : {&db, &reread}) {
+    AcDbBlockTableRecord* space = nullptr;
+    ASSERT_EQ(Acad::eOk, acdbOpenObject(space, database->modelSpaceId(), AcDb::kForRead));
+    AcDbBlockTableRecordIterator* it = nullptr;
+    ASSERT_EQ(Acad::eOk, space->newIterator(it));
+    ASSERT_FALSE(it->done());
+    AcDbObjectId revived;
+    it->getEntityId(revived);
+    delete it;
+    space->close();
+    EXPECT_EQ(kClassName, ClassOf(revived));
+    const std::vector<std::wstring> lines = ListOf(revived);
+    ASSERT_EQ(6u, lines.size());
+    EXPECT_NE(lines[0].find(L"MOVED"), std::wstring::npos) << pelvarhost::WideToUtf8(lines[0]);
+    EXPECT_EQ(L"Label = kept", lines[4]);
+    EXPECT_EQ(L"Value = 4.500  Count = 2", lines[5]);
+  }
+}
+
+}  // namespace
