@@ -1,5 +1,6 @@
 #include "civil/CivilNames.h"
 
+#include <clocale>
 #include <cwctype>
 
 namespace pelvar::civil {
@@ -9,10 +10,19 @@ namespace c3d = Autodesk::Civil;
 
 namespace {
 
+// The upper case of one character by the Unicode simple case mapping, as an ordinal
+// comparison ignoring case folds it: through a locale of our own, so that the answer does
+// not change with the process's locale (the plain "C" locale would fold ASCII only).
+wint_t UpperCase(wchar_t c) {
+  static const locale_t folding = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  if (folding != static_cast<locale_t>(0)) return towupper_l(static_cast<wint_t>(c), folding);
+  return c >= L'a' && c <= L'z' ? static_cast<wint_t>(c - L'a' + L'A') : static_cast<wint_t>(c);
+}
+
 bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
+    if (UpperCase(a[i]) != UpperCase(b[i])) return false;
   return true;
 }
 

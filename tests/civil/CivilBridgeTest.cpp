@@ -104,6 +104,17 @@ TEST_F(CivilBridge, TheSurfaceGetsItsDescriptionAndTriangulatedVertices) {
   surface->close();
 }
 
+TEST_F(CivilBridge, LetterCaseBeyondAsciiCountsToo) {
+  // The test process runs in the "C" locale, whose own case mapping knows ASCII only.
+  std::wstring text;
+  ASSERT_TRUE(Civil_CreateTinSurface(L"Gr\u00e8ve", L"", triangle.data(), 3, text)) << text;
+  ASSERT_TRUE(Civil_CreateTinSurface(L"GR\u00c8VE", L"", triangle.data(), 3, text)) << text;
+  EXPECT_EQ(text, L"GR\u00c8VE (2)");
+  ASSERT_TRUE(Civil_PolyToFeatureLine(NewPolyline(), L"\u00c5s", text));
+  ASSERT_TRUE(Civil_PolyToFeatureLine(NewPolyline(), L"\u00e5S", text));
+  EXPECT_EQ(FeatureLineNames(), (std::vector<std::wstring>{L"\u00c5s", L"\u00e5S (2)"}));
+}
+
 TEST_F(CivilBridge, VerticesArriveInBatchesOfFiftyThousandAndTheRemainder) {
   constexpr std::size_t kCount = 123457;
   std::mt19937 random(42);
@@ -199,6 +210,23 @@ TEST_F(CivilBridge, AfterTwentyFiveTakenNamesThePolylineStaysAndTheLastErrorIsRe
   EXPECT_TRUE(Erased(poly));
 }
 
+TEST_F(CivilBridge, APolylineThatCannotBeErasedTakesItsFeatureLineBackWithIt) {
+  std::uint64_t poly = NewPolyline();
+  AcDbEntity* reader = nullptr;  // another reader keeps the polyline from being opened for write
+  ASSERT_EQ(acdbOpenAcDbEntity(reader, acad::ObjectId(static_cast<std::intptr_t>(poly)).Native(), AcDb::kForRead),
+            Acad::eOk);
+  std::wstring text;
+  EXPECT_FALSE(Civil_PolyToFeatureLine(poly, L"Profile", text));
+  EXPECT_EQ(text, L"eWasOpenForRead");
+  EXPECT_TRUE(FeatureLineNames().empty());
+  reader->close();
+  EXPECT_FALSE(Erased(poly));
+  EXPECT_EQ(acad::TransactionManager(db.get()).NumberOfActiveTransactions(), 0);
+  // The name was given back with the feature line.
+  ASSERT_TRUE(Civil_PolyToFeatureLine(poly, L"Profile", text));
+  EXPECT_EQ(FeatureLineNames(), (std::vector<std::wstring>{L"Profile"}));
+}
+
 TEST_F(CivilBridge, AnObjectThatIsNoPolylineFailsWithTheApiMessage) {
   AcDbBlockTableRecord* space = nullptr;
   ASSERT_EQ(acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
@@ -266,6 +294,9 @@ TEST(CivilNames, NameTakenComparesOrdinallyIgnoringCase) {
   EXPECT_TRUE(pelvar::civil::NameTaken(names, L"TOP (2)"));
   EXPECT_FALSE(pelvar::civil::NameTaken(names, L"EG "));
   EXPECT_FALSE(pelvar::civil::NameTaken({}, L"EG"));
+  EXPECT_TRUE(pelvar::civil::NameTaken({L"Gr\u00e8ve Nord"}, L"GR\u00c8VE NORD"));
+  EXPECT_TRUE(pelvar::civil::NameTaken({L"\u03c3\u03b9\u03b3\u03bc\u03b1"}, L"\u03a3\u0399\u0393\u039c\u0391"));
+  EXPECT_FALSE(pelvar::civil::NameTaken({L"\u00e8"}, L"E"));
   EXPECT_EQ(pelvar::civil::SuffixedName(L"EG", 12), L"EG (12)");
   EXPECT_EQ(pelvar::civil::ToW(std::nullopt), L"");
   EXPECT_EQ(pelvar::civil::ToW(std::wstring(L"x")), L"x");

@@ -61,6 +61,19 @@ TEST_F(CivilApi, SurfaceNamesAreUniqueIgnoringCase) {
   EXPECT_EQ(Doc().GetSurfaceIds().size(), 1u);
 }
 
+TEST_F(CivilApi, NameClashesFoldCaseBeyondAsciiWhateverTheLocale) {
+  // The test process runs in the "C" locale, whose own case mapping knows ASCII only.
+  CommittedSurface(L"Gr\u00e9ve Nord");
+  EXPECT_EQ(MessageOf([&] { TinSurface::Create(Db(), L"GR\u00c9VE NORD"); }),
+            L"The surface name \"GR\u00c9VE NORD\" is already used by the surface \"Gr\u00e9ve Nord\".");
+  AcDbObjectId poly = Append3dPolyline({{0, 0, 1}, {5, 0, 2}});
+  FeatureLine::Create(L"\u00c5s", acad::ObjectId(poly));
+  EXPECT_EQ(MessageOf([&] { FeatureLine::Create(L"\u00e5S", acad::ObjectId(poly)); }),
+            L"The feature line name \"\u00e5S\" is already used by the feature line \"\u00c5s\".");
+  EXPECT_TRUE(pelvarhost::civil::SameNameIgnoringCase(L"\u03a3\u03b9\u03b3\u03bc\u03b1", L"\u03c3\u0399\u0393\u039c\u0391"));
+  EXPECT_FALSE(pelvarhost::civil::SameNameIgnoringCase(L"\u00e9", L"e"));
+}
+
 TEST_F(CivilApi, AbandonedTransactionLeavesNoSurfaceBehind) {
   acad::ObjectId id;
   {
