@@ -45,7 +45,10 @@ const StatePlaneZone* ZoneFromDrawingSettings() {
   std::wstring code;
   std::wstring error;
   if (!Civil_GetDrawingCsCode(code, error) || code.empty()) return nullptr;
-  const StatePlaneZone* zone = FindZoneByCivilCode(code.c_str());
+  // The code is compared whole: one with an embedded null character matches no row,
+  // however its first part reads.
+  const StatePlaneZone* zone =
+      code.find(L'\0') == std::wstring::npos ? FindZoneByCivilCode(code.c_str()) : nullptr;
   if (zone != nullptr)
     acutPrintf(L"\nZone from drawing settings %ls: %ls (EPSG:%u).", code.c_str(), zone->name,
                zone->epsg);

@@ -111,6 +111,37 @@ TEST_F(ResolveZoneTest, TheDrawingCodeComparesExactly) {
   EXPECT_EQ(printed, Transcript("\nNo zone in the drawing.\nState-plane EPSG code (e.g. 2240): 2240"));
 }
 
+TEST_F(ResolveZoneTest, TheDrawingCodeComparesAsAWholeString) {
+  SetDrawingCode(std::wstring(L"LA83-SF-MOD\0X", 13));
+  std::string printed;
+  EXPECT_EQ(Resolve(L"\n", printed), 0u);
+  EXPECT_EQ(printed, Transcript("\nNo zone in the drawing.\nState-plane EPSG code (e.g. 2240): "));
+}
+
+TEST_F(ResolveZoneTest, ACloudCodeBeyondSixteenBitsIsNotTakenForItsLowBits) {
+  AttachCloud(65536u + 2240u, "wide.kmt");
+  std::string printed;
+  EXPECT_EQ(Resolve(L"\n", printed), 0u);
+  EXPECT_EQ(printed, Transcript("\nNo zone in the drawing.\nState-plane EPSG code (e.g. 2240): "));
+}
+
+TEST_F(ResolveZoneTest, AtThePromptANumberBeyondTheShortRangeIsAskedAgain) {
+  std::string printed;
+  EXPECT_EQ(Resolve(L"67776\n2240\n", printed), 2240u);
+  EXPECT_EQ(printed, Transcript("\nNo zone in the drawing.\nState-plane EPSG code (e.g. 2240): 67776"
+                                "\nRequires an integer between -32768 and 32767."
+                                "\nState-plane EPSG code (e.g. 2240): 2240"));
+}
+
+TEST_F(ResolveZoneTest, ANegativeOrZeroCodeIsRefusedWithItsNumber) {
+  for (const char* typed : {"-2240", "0"}) {
+    std::string printed;
+    EXPECT_EQ(Resolve(pelvarhost::Utf8ToWide(std::string(typed) + "\n"), printed), 0u) << typed;
+    EXPECT_EQ(printed, Transcript(std::string("\nNo zone in the drawing.\nState-plane EPSG code (e.g. 2240): ") +
+                                  typed + "\nEPSG:" + typed + " is not in the zone table."));
+  }
+}
+
 TEST_F(ResolveZoneTest, APromptedCodeOutsideTheTableIsRefusedWithItsNumber) {
   std::string printed;
   EXPECT_EQ(Resolve(L"4326\n", printed), 0u);
