@@ -1,4 +1,5 @@
 // Entity selection by a point, and entity names.
+#include <algorithm>
 #include <cmath>
 
 #include "acdocman.h"
@@ -10,11 +11,47 @@
 
 namespace {
 
+// True when segment ab, seen in plan, passes through the square box of half-size h around
+// p (the segment is clipped against the box's x and y slabs in turn).
+bool SegmentMeetsBox(const AcGePoint3d& a, const AcGePoint3d& b, const AcGePoint3d& p, double h) {
+  const double delta[2] = {b.x - a.x, b.y - a.y};
+  const double low[2] = {p.x - h - a.x, p.y - h - a.y};
+  const double high[2] = {p.x + h - a.x, p.y + h - a.y};
+  double enter = 0.0, leave = 1.0;
+  for (int axis = 0; axis < 2; ++axis) {
+    if (delta[axis] == 0.0) {
+      if (low[axis] > 0.0 || high[axis] < 0.0) return false;
+      continue;
+    }
+    double t0 = low[axis] / delta[axis], t1 = high[axis] / delta[axis];
+    if (t0 > t1) std::swap(t0, t1);
+    enter = std::max(enter, t0);
+    leave = std::min(leave, t1);
+    if (enter > leave) return false;
+  }
+  return true;
+}
+
+// A curve is hit where its plan view crosses the pick box, whatever its elevation: the
+// box is a square on the screen, not a cube in space.
+bool CurveMeetsBox(const AcDbCurve& curve, const AcGePoint3d& pick, double halfSize, bool* known) {
+  AcArray<AcGePoint3dArray> polylines;
+  AcGePoint3dArray points;
+  curve.getWireframe(polylines, points);
+  *known = polylines.length() > 0;
+  for (int i = 0; i < polylines.length(); ++i) {
+    const AcGePoint3dArray& chain = polylines[i];
+    for (int k = 0; k + 1 < chain.length(); ++k)
+      if (SegmentMeetsBox(chain[k], chain[k + 1], pick, halfSize)) return true;
+  }
+  return false;
+}
+
 bool WithinPickBox(const AcDbEntity& entity, const AcGePoint3d& pick, double halfSize) {
   if (const AcDbCurve* curve = AcDbCurve::cast(&entity)) {
-    AcGePoint3d onCurve;
-    if (curve->getClosestPointTo(pick, onCurve) != Acad::eOk) return false;
-    return std::fabs(onCurve.x - pick.x) <= halfSize && std::fabs(onCurve.y - pick.y) <= halfSize;
+    bool known = false;
+    bool hit = CurveMeetsBox(*curve, pick, halfSize, &known);
+    if (known) return hit;
   }
   AcDbExtents extents;
   if (entity.getGeomExtents(extents) != Acad::eOk) return false;
