@@ -1,6 +1,7 @@
 // pelvar: the command-line CAD host. It opens a drawing (or starts a new one), loads the
 // module beside it, and runs commands from -c lines, a script, a pipe or the terminal.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -112,6 +113,12 @@ int main(int argc, char** argv) {
   if (!options.script.empty()) {
     scriptFd = ::open(options.script.c_str(), O_RDONLY | O_CLOEXEC);
     if (scriptFd < 0) return Fail("cannot read script " + options.script + ": " + std::strerror(errno));
+    // A folder opens, but reading it fails at once: it is as unreadable as a missing file.
+    struct stat info;
+    if (::fstat(scriptFd, &info) == 0 && S_ISDIR(info.st_mode)) {
+      ::close(scriptFd);
+      return Fail("cannot read script " + options.script + ": " + std::strerror(EISDIR));
+    }
   }
 
   pelvarhost::SetHostHasCivil(!options.noCivil);

@@ -115,6 +115,15 @@ TEST(PelvarProgram, OwnFailuresGiveANonZeroStatusAndAMessage) {
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_EQ(pelvartest::ReadWholeFile(home.path() / "e.txt"),
             "pelvar: cannot read script /nonexistent/x.scr: No such file or directory\n");
+
+  // A folder opens like a file but cannot be read as one.
+  command = std::string(PELVAR_BUILD_DIR) + "/pelvar --script " + home.path().string() + " >" +
+            (home.path() / "o.txt").string() + " 2>" + (home.path() / "e.txt").string() + " </dev/null";
+  status = std::system(command.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(pelvartest::ReadWholeFile(home.path() / "e.txt"),
+            "pelvar: cannot read script " + home.path().string() + ": Is a directory\n");
+  EXPECT_EQ(pelvartest::ReadWholeFile(home.path() / "o.txt"), "");
 }
 
 TEST(PelvarProgram, OpenRefusesAMissingFileAndAsksAgain) {
