@@ -74,14 +74,14 @@ std::vector<uint8_t> Utf16LeToNative(const std::vector<uint8_t>& bytes) {
 }
 
 // The text of a REG_SZ value when it can be written as "text": whole units, one
-// terminating NUL, none inside.
+// terminating NUL, none inside, and no line break (a quoted text cannot span lines).
 bool PlainStringText(const Value& value, std::wstring* text) {
   if (value.type != kRegSz || value.data.size() % sizeof(wchar_t) != 0 || value.data.empty()) return false;
   std::wstring units(value.data.size() / sizeof(wchar_t), L'\0');
   std::memcpy(units.data(), value.data.data(), value.data.size());
   if (units.back() != L'\0') return false;
   units.pop_back();
-  if (units.find(L'\0') != std::wstring::npos) return false;
+  if (units.find_first_of(std::wstring_view(L"\0\r\n", 3)) != std::wstring::npos) return false;
   *text = units;
   return true;
 }

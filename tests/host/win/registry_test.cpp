@@ -142,6 +142,33 @@ TEST_F(RegistryTest, DamagedFileIsNeverOverwritten) {
   EXPECT_EQ(pelvartest::ReadWholeFile(HiveFile()), text);
 }
 
+TEST_F(RegistryTest, TextWithALineBreakReadsBackAndLaterWritesStillWork) {
+  HKEY key = Create(L"Software\\Pelvar");
+  const wchar_t text[] = L"first\nsecond\r";
+  ASSERT_EQ(RegSetValueExW(key, L"Note", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), ERROR_SUCCESS);
+  DWORD mask = 7;
+  EXPECT_EQ(RegSetValueExW(key, L"DefaultClassMask", 0, REG_DWORD, reinterpret_cast<BYTE*>(&mask), 4), ERROR_SUCCESS);
+  RegCloseKey(key);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Pelvar", 0, KEY_READ, &key), ERROR_SUCCESS);
+  wchar_t buf[32] = {};
+  DWORD type = 0, size = sizeof buf;
+  ASSERT_EQ(RegQueryValueExW(key, L"Note", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, static_cast<DWORD>(sizeof text));
+  EXPECT_STREQ(buf, text);
+  DWORD value = 0;
+  size = sizeof value;
+  ASSERT_EQ(RegQueryValueExW(key, L"DefaultClassMask", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(value, 7u);
+  RegCloseKey(key);
+  // Every line of the file is one whole entry: the text went out as UTF-16 bytes.
+  EXPECT_NE(pelvartest::ReadWholeFile(HiveFile())
+                .find("\"Note\"=hex(1):66,00,69,00,72,00,73,00,74,00,0a,00,73,00,65,00,63,00,6f,00,6e,00,64,00,0d,00,"
+                      "00,00\r\n"),
+            std::string::npos);
+}
+
 TEST_F(RegistryTest, DemandLoadDataLandsUnderTheApplicationsKey) {
   AcadAppInfo info;
   info.setAppName(L"Pelvar");
