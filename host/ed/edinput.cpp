@@ -115,6 +115,10 @@ detail::Answer Read(std::wstring_view prompt, detail::AnswerEnd end, bool comman
   WriteCommandLine(prompt);
   if (!state.typedAhead.empty()) {
     std::wstring text = detail::Trim(TakeTypedAhead(state.typedAhead, end));
+    if (text == kCancelLine) {
+      detail::EndAnswerLine(kCancelEcho, true);
+      return detail::Answer{true, {}};
+    }
     detail::EndAnswerLine(text, true);
     return detail::Answer{false, text};
   }
@@ -208,6 +212,10 @@ bool TakeBreak() {
   if (!state.typedAhead.empty() || !state.commandAnswers.empty()) return false;
   while (!state.sources.empty()) {
     std::optional<std::wstring> next = state.sources.front()->PeekLine();
+    if (!next && state.sources.front()->Exhausted()) {
+      state.sources.pop_front();  // the mark may open the next source
+      continue;
+    }
     if (!next) return false;
     if (Trim(*next) != kBreakLine) return false;
     state.sources.front()->ReadLine(std::wstring());

@@ -45,6 +45,7 @@ class TextInput : public InputSource {
     if (next_ >= lines_.size()) return std::nullopt;
     return lines_[next_];
   }
+  bool Exhausted() const override { return next_ >= lines_.size(); }
 
  private:
   std::vector<std::wstring> lines_;
@@ -71,6 +72,7 @@ class DescriptorInput : public InputSource {
     if (end == std::string::npos) return eof_ && !buffer_.empty() ? std::optional(StripLineEnd(buffer_)) : std::nullopt;
     return StripLineEnd(buffer_.substr(0, end));
   }
+  bool Exhausted() const override { return eof_ && buffer_.empty(); }
 
  private:
   std::optional<std::wstring> TakeLine() {

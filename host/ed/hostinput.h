@@ -25,6 +25,8 @@ class InputSource {
   // The next line if it is available now, without taking it; a source that would have to
   // wait (a terminal) returns nullopt.
   virtual std::optional<std::wstring> PeekLine() { return std::nullopt; }
+  // True once every line has been taken, so that the sources after it can be looked at.
+  virtual bool Exhausted() const { return false; }
   // True when answers must be echoed into the output after their prompts (scripts,
   // pipes); a terminal has shown them already.
   virtual bool EchoesAnswers() const { return true; }

@@ -67,6 +67,18 @@ TEST_F(StackTest, CommandSFeedsAnswersSilently) {
   EXPECT_EQ(acedCommandS(RTSTR, L"NOSUCH", RTNONE), RTERROR);
 }
 
+TEST_F(StackTest, EscTypedAfterACommandCancelsItsPrompt) {
+  acedRegCmds->addCommand(L"TESTGRP", L"TWO", L"TWO", ACRX_CMD_MODAL, TwoPoints);
+  pelvarhost::AddInputSource(pelvarhost::MakeTextInput(L"TWO 1,1 ^C\nTWO ^C\n"));
+  pelvarhost::OutputCapture out;
+  pelvarhost::RunCommandLoop();
+  EXPECT_EQ(codes, (std::vector<int>{RTNORM, RTCAN, RTCAN, RTCAN}));
+  EXPECT_EQ(out.Text(),
+            "Command: TWO\nFirst: 1,1\nSecond: *Cancel*\n"
+            "Command: TWO\nFirst: *Cancel*\nSecond: *Cancel*\n"
+            "Command: \n");
+}
+
 TEST_F(StackTest, QueuedTextRunsAtTheNextCommandPrompt) {
   acedRegCmds->addCommand(L"TESTGRP", L"COUNT", L"COUNT", ACRX_CMD_MODAL, Count);
   pelvarhost::OutputCapture out;

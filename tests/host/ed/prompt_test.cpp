@@ -163,6 +163,18 @@ TEST_F(PromptTest, BreakMarkBetweenAnswersArmsTheNextPoll) {
   EXPECT_EQ(acedUsrBrk(), 1);
 }
 
+TEST_F(PromptTest, BreakMarkOpeningTheNextSourceIsSeenOnceTheFirstHasEnded) {
+  Answer(L"7");  // as a -c line before a script
+  pelvarhost::AddInputSource(pelvarhost::MakeTextInput(L"^BREAK\n8\n"));
+  short s = 0;
+  ASSERT_EQ(acedGetShort(L"\nN: ", &s), RTNORM);
+  EXPECT_EQ(s, 7);
+  EXPECT_EQ(acedUsrBrk(), 1);
+  EXPECT_EQ(acedUsrBrk(), 0);
+  ASSERT_EQ(acedGetShort(L"\nN: ", &s), RTNORM);
+  EXPECT_EQ(s, 8);
+}
+
 TEST_F(PromptTest, SnapPrefixUsesTheHookOrIsRefused) {
   Answer(L"nea 10,20\nnea 1,1\n^C\n");
   pelvarhost::SetObjectSnapHook([](std::wstring_view mode, const double in[3], double outPoint[3]) {
