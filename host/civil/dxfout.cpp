@@ -1,5 +1,6 @@
 #include "dxfout.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -13,11 +14,35 @@
 namespace pelvarhost::civil {
 namespace {
 
+// A text value of a release-12 file, which is read in the drawing's ANSI code page: every
+// character beyond ASCII is written as the "\U+XXXX" escape that CAD programs decode (and
+// a character beyond the 16-bit range as its two UTF-16 halves), never as raw UTF-8 bytes.
+std::string DxfText(const std::wstring& value) {
+  std::string text;
+  auto escape = [&text](unsigned unit) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "\\U+%04X", unit);
+    text += buffer;
+  };
+  for (wchar_t c : value) {
+    auto code = static_cast<std::uint32_t>(c);
+    if (code < 0x80) {
+      text += static_cast<char>(code);
+    } else if (code < 0x10000) {
+      escape(code);
+    } else {
+      escape(0xD800 + ((code - 0x10000) >> 10));
+      escape(0xDC00 + ((code - 0x10000) & 0x3FF));
+    }
+  }
+  return text;
+}
+
 // Group code / value pairs, each on its own line.
 class DxfStream {
  public:
   void Pair(int code, const std::string& value) { m_out << code << '\n' << value << '\n'; }
-  void Pair(int code, const std::wstring& value) { Pair(code, WideToUtf8(value)); }
+  void Pair(int code, const std::wstring& value) { Pair(code, DxfText(value)); }
   void Pair(int code, const char* value) { Pair(code, std::string(value)); }
   void Pair(int code, int value) { Pair(code, std::to_string(value)); }
   void Number(int code, double value) { Pair(code, FormatNumber(value)); }

@@ -3,6 +3,8 @@
 // objects saved with a drawing and read back.
 #include <pugixml.hpp>
 
+#include <algorithm>
+#include <fstream>
 #include <sstream>
 
 #include "CivilFixture.h"
@@ -212,6 +214,33 @@ TEST_F(CivilCommands, DxfHoldsLayersHostEntitiesAndCivilObjects) {
   ASSERT_EQ(crest.vertices.size(), 3u);
   EXPECT_EQ(crest.vertices[2].Number(30), 3);
   EXPECT_EQ(crest.vertices[2].Int(70), 32);
+  std::filesystem::remove(path);
+}
+
+TEST_F(CivilCommands, DxfWritesTextBeyondAsciiAsCodePageEscapes) {
+  const std::wstring layerName = L"Talus \u00e9boul\u00e9 \u2013 nord";
+  AcDbLayerTable* table = nullptr;
+  ASSERT_EQ(db->getLayerTable(table, AcDb::kForWrite), Acad::eOk);
+  auto* layer = new AcDbLayerTableRecord();
+  layer->setName(layerName.c_str());
+  ASSERT_EQ(table->add(layer), Acad::eOk);
+  layer->close();
+  table->close();
+  auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+  line->setLayer(layerName.c_str());
+  Append(line);
+  std::filesystem::path path = TempPath("escapes.dxf");
+  Run(L"DXFOUT", path.wstring() + L"\n");
+
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+  const std::string escaped = "Talus \\U+00E9boul\\U+00E9 \\U+2013 nord";
+  dxftest::Drawing dxf = dxftest::ReadDxf(path.string());
+  ASSERT_EQ(dxf.layers.size(), 2u);
+  EXPECT_EQ(dxf.layers[1].Text(2), escaped);
+  ASSERT_EQ(dxf.OfType("LINE").size(), 1u);
+  EXPECT_EQ(dxf.OfType("LINE")[0]->Text(8), escaped);
   std::filesystem::remove(path);
 }
 
