@@ -3,11 +3,15 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "aced.h"
 #include "hostgraphics.h"
 #include "hostinput.h"
 #include "hostoutput.h"
+#include "wcrt.h"
 
 namespace {
 
@@ -61,6 +65,44 @@ TEST_F(PromptTest, EnterEscAndEndOfInputGiveTheirCodes) {
   EXPECT_EQ(acedGetPoint(nullptr, L"\nC: ", p), RTCAN);  // the input has ended
   pelvarhost::FinishOutputLine();
   EXPECT_EQ(out.Text(), "A: \nB: *Cancel*\nC: *Cancel*\n");
+}
+
+// Each prompt's codes for Enter, Esc and a keyword, with the keywords "Undo Exit" set first.
+TEST_F(PromptTest, EveryPromptGivesItsCodesForEnterEscAndAKeyword) {
+  ads_point p, base = {1, 1, 0};
+  double r = 0;
+  short s = 0;
+  ACHAR text[16];
+  using Prompt = std::function<int()>;
+  const std::vector<std::pair<const char*, Prompt>> prompts = {
+      {"point", [&] { return acedGetPoint(nullptr, L"\nP: ", p); }},
+      {"corner", [&] { return acedGetCorner(base, L"\nC: ", p); }},
+      {"real", [&] { return acedGetReal(L"\nR: ", &r); }},
+      {"short", [&] { return acedGetShort(L"\nS: ", &s); }},
+      {"keyword", [&] { return acedGetKword(L"\nK: ", text, 16); }},
+  };
+  for (const auto& [name, prompt] : prompts) {
+    Answer(L"\n^C\nu\n");
+    acedInitGet(0, L"Undo Exit");
+    EXPECT_EQ(prompt(), RTNONE) << name;
+    acedInitGet(0, L"Undo Exit");
+    EXPECT_EQ(prompt(), RTCAN) << name;
+    acedInitGet(0, L"Undo Exit");
+    EXPECT_EQ(prompt(), std::string(name) == "keyword" ? RTNORM : RTKWORD) << name;
+    ASSERT_EQ(acedGetInput(text, 16), RTNORM);
+    EXPECT_STREQ(text, L"Undo") << name;
+  }
+  // A string takes Enter as an empty text; a file prompt over a folder takes it as Cancel.
+  Answer(L"\n^C\n\n^C\n");
+  EXPECT_EQ(acedGetString(1, L"\nT: ", text, 16), RTNORM);
+  EXPECT_STREQ(text, L"");
+  EXPECT_EQ(acedGetString(1, L"\nT: ", text, 16), RTCAN);
+  resbuf* rb = acutNewRb(RTSTR);
+  std::wstring folder = pelvarhost::Utf8ToWide(::testing::TempDir());
+  EXPECT_EQ(acedGetFileD(L"Cloud", folder.c_str(), L"kmt", 0, rb), RTCAN);
+  EXPECT_EQ(acedGetFileD(L"Cloud", folder.c_str(), L"kmt", 0, rb), RTCAN);
+  EXPECT_EQ(rb->resval.rstring, nullptr);
+  acutRelRb(rb);
 }
 
 TEST_F(PromptTest, KeywordListAppliesToTheNextCallOnly) {
