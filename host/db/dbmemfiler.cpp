@@ -92,6 +92,10 @@ Acad::ErrorStatus MemoryFiler::readString(AcString& value) {
     m_status = Acad::eFilerError;
     return m_status;
   }
+  if (length > m_bytes.size() - m_readPos) {  // refuse before allocating for bytes that are not there
+    m_status = Acad::eEndOfFile;
+    return m_status;
+  }
   std::string utf8(length, '\0');
   if (take(utf8.data(), length) != Acad::eOk) return m_status;
   value = AcString(Utf8ToWide(utf8));

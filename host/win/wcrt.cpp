@@ -1,5 +1,7 @@
 #include "wcrt.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 namespace pelvarhost {
@@ -82,5 +84,12 @@ errno_t _wfopen_s(FILE** file, const wchar_t* path, const wchar_t* mode) {
   errno = 0;
   *file = std::fopen(pelvarhost::WideToUtf8(path).c_str(), narrowMode.c_str());
   if (*file == nullptr) return errno != 0 ? errno : ENOENT;
+  // Windows refuses to open a folder as a file; this platform's fopen does not.
+  struct stat info {};
+  if (fstat(fileno(*file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(*file);
+    *file = nullptr;
+    return EACCES;
+  }
   return 0;
 }

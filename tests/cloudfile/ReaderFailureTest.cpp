@@ -33,10 +33,13 @@ class ReaderFailure : public testing::Test {
   }
 };
 
-TEST_F(ReaderFailure, MissingFileCannotBeOpened) {
+TEST_F(ReaderFailure, MissingFilesAndFoldersCannotBeOpened) {
   std::wstring error;
   EXPECT_EQ(LoadCloudFile(L"/nonexistent/folder/cloud.kmt", &error), nullptr);
   EXPECT_EQ(error, L"cannot open file");
+  error.clear();
+  EXPECT_EQ(LoadCloudFile(L"/tmp", &error), nullptr);
+  EXPECT_EQ(error, L"cannot open file") << "a folder is not a cloud file";
 }
 
 TEST_F(ReaderFailure, ShortFilesAreTruncatedHeaders) {

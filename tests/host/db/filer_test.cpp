@@ -149,6 +149,11 @@ TEST(MemoryFiler, BadBooleanAndHugeStringLengthAreFilerErrors) {
   MemoryFiler in2(huge);
   AcString s;
   EXPECT_EQ(Acad::eFilerError, in2.readString(s));
+  // A plausible length with the bytes missing ends the record (and allocates nothing for it).
+  std::vector<std::uint8_t> shortString = {0x00, 0x00, 0x00, 0x03, 'a'};  // 50,331,648 bytes claimed
+  MemoryFiler in3(shortString);
+  EXPECT_EQ(Acad::eEndOfFile, in3.readString(s));
+  EXPECT_TRUE(s.isEmpty());
 }
 
 }  // namespace
