@@ -4,6 +4,7 @@
 
 #include "dbdatabase.h"
 #include "dbimpl.h"
+#include "dbsymtb.h"
 #include "wcrt.h"
 
 namespace {
@@ -26,6 +27,12 @@ bool IsNamedByHeader(AcDbStub* stub) {
   const AcDbObjectId id(stub);
   return id == db.blockTable || id == db.layerTable || id == db.modelSpace || id == db.paperSpace ||
          id == db.clayer;
+}
+
+// Layer "0" belongs to every drawing, as the tables and spaces do.
+bool IsLayerZero(const AcDbObject* object) {
+  const auto* layer = AcDbLayerTableRecord::cast(object);
+  return layer != nullptr && std::wcscmp(layer->name(), L"0") == 0;
 }
 
 std::wstring Describe(const AcDbObject* object) {
@@ -130,7 +137,7 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
   if (m_stub == nullptr) return Acad::eNotInDatabase;
   if (Acad::ErrorStatus status = pelvarhost::RequireWrite(this); status != Acad::eOk) return status;
   if (m_stub->erased == erasing) return erasing ? Acad::eWasErased : Acad::eWasNotErased;
-  if (erasing && IsNamedByHeader(m_stub)) return Acad::eCannotBeErasedByCaller;
+  if (erasing && (IsNamedByHeader(m_stub) || IsLayerZero(this))) return Acad::eCannotBeErasedByCaller;
   m_stub->erased = erasing;
   AcDbDatabaseImpl& db = m_stub->database->impl();
   db.modified = true;

@@ -135,7 +135,7 @@ TEST(OpenRules, ErasedEntitiesAreSkippedAndOpenOnlyOnRequest) {
   EXPECT_EQ((std::vector<AcDbObjectId>{a, b, c}), IdsInModelSpace(db));
 }
 
-TEST(OpenRules, TheDrawingsOwnTablesSpacesAndCurrentLayerCannotBeErased) {
+TEST(OpenRules, TheDrawingsOwnTablesSpacesLayerZeroAndCurrentLayerCannotBeErased) {
   AcDbDatabase db;
   AcDbLayerTable* layers = nullptr;
   ASSERT_EQ(Acad::eOk, db.getLayerTable(layers, AcDb::kForWrite));
@@ -166,6 +166,15 @@ TEST(OpenRules, TheDrawingsOwnTablesSpacesAndCurrentLayerCannotBeErased) {
   ASSERT_EQ(Acad::eOk, db.setClayer(zero));
   ASSERT_EQ(Acad::eOk, acdbOpenObject(object, spareId, AcDb::kForWrite));
   EXPECT_EQ(Acad::eOk, object->erase());
+  object->close();
+  // Layer "0" stays even when another layer is current.
+  ASSERT_EQ(Acad::eOk, acdbOpenObject(object, spareId, AcDb::kForWrite, true));
+  EXPECT_EQ(Acad::eOk, object->erase(false));
+  object->close();
+  ASSERT_EQ(Acad::eOk, db.setClayer(spareId));
+  ASSERT_EQ(Acad::eOk, acdbOpenObject(object, zero, AcDb::kForWrite));
+  EXPECT_EQ(Acad::eCannotBeErasedByCaller, object->erase());
+  EXPECT_FALSE(object->isErased());
   object->close();
 }
 
