@@ -125,8 +125,6 @@ detail::Answer Read(std::wstring_view prompt, detail::AnswerEnd end, bool comman
   return FromSource(prompt, commandPrompt);
 }
 
-std::wstring lastPrompt;
-
 }  // namespace
 
 void AddInputSource(std::unique_ptr<InputSource> source) {
@@ -151,15 +149,9 @@ void RequestBreak() { breakRequested = 1; }
 
 namespace detail {
 
-Answer ReadAnswer(std::wstring_view prompt, AnswerEnd end) {
-  lastPrompt = prompt;
-  return Read(prompt, end, false);
-}
+Answer ReadAnswer(std::wstring_view prompt, AnswerEnd end) { return Read(prompt, end, false); }
 
-Answer ReadCommandName(std::wstring_view prompt) {
-  lastPrompt = prompt;
-  return Read(prompt, AnswerEnd::SpaceOrLine, true);
-}
+Answer ReadCommandName(std::wstring_view prompt) { return Read(prompt, AnswerEnd::SpaceOrLine, true); }
 
 void Refuse(std::wstring_view message) {
   if (!State().commandAnswers.empty()) {
@@ -167,7 +159,9 @@ void Refuse(std::wstring_view message) {
     return;
   }
   WriteCommandLine(message);
-  if (lastPrompt.empty() || lastPrompt.front() != L'\n') WriteCommandLine(L"\n");
+  // The message ends its line, so the prompt asked again starts on the next one whether
+  // or not it begins with a line break.
+  FinishOutputLine();
 }
 
 CommandAnswers::CommandAnswers(std::vector<std::wstring> answers) : answers_(std::move(answers)) {

@@ -234,6 +234,14 @@ TEST_F(PromptTest, SnapPrefixUsesTheHookOrIsRefused) {
   EXPECT_NE(out.Text().find("Q: nea 1,1\nNo snap point found.\nQ: *Cancel*"), std::string::npos) << out.Text();
 }
 
+TEST_F(PromptTest, RefusalAfterTheSnapsOwnPromptAddsNoEmptyLine) {
+  Answer(L"nea\n1,1\n^C\n");
+  ads_point p;
+  EXPECT_EQ(acedGetPoint(nullptr, L"\nP: ", p), RTCAN);  // no snap hook: no snap point
+  pelvarhost::FinishOutputLine();
+  EXPECT_EQ(out.Text(), "P: nea\nof 1,1\nNo snap point found.\nP: *Cancel*\n");
+}
+
 TEST_F(PromptTest, GrDrawKeepsVectorsUntilRedraw) {
   ads_point a = {0, 0, 0}, b = {1, 2, 3};
   pelvarhost::ClearTemporaryVectors();
