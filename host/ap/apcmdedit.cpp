@@ -136,6 +136,7 @@ void CmdList() {
   ads_name name;
   ads_point where;
   int rc = acedEntSel(L"\nSelect object or [ALL]: ", name, where);
+  if (rc == RTERROR) ReportMissedPick(where);
   if (rc == RTNORM) {
     AcDbObjectId id;
     acdbGetObjectId(id, name);

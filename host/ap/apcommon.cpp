@@ -36,13 +36,18 @@ bool AppendToModelSpace(AcDbEntity* entity) {
   return true;
 }
 
+void ReportMissedPick(const ads_point where) { acutPrintf(L"\nNothing found at %g,%g.", where[0], where[1]); }
+
 std::vector<AcDbObjectId> PickEntities(const ACHAR* prompt) {
   std::vector<AcDbObjectId> ids;
   while (true) {
     ads_name name;
     ads_point where;
     int rc = acedEntSel(prompt, name, where);
-    if (rc == RTERROR) continue;
+    if (rc == RTERROR) {
+      ReportMissedPick(where);
+      continue;
+    }
     if (rc != RTNORM) break;
     AcDbObjectId id;
     acdbGetObjectId(id, name);

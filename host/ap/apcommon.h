@@ -15,6 +15,8 @@ AcDbBlockTableRecord* OpenModelSpace(AcDb::OpenMode mode);
 // Appends a new entity to model space with the database defaults; deletes it when that
 // fails. True on success.
 bool AppendToModelSpace(AcDbEntity* entity);
+// Tells the user that a pick at `where` found nothing (the selection itself stays silent).
+void ReportMissedPick(const ads_point where);
 // Asks for entities until Enter (or Esc); each pick is reported when nothing is there.
 std::vector<AcDbObjectId> PickEntities(const ACHAR* prompt);
 // Applies a transformation to every entity of the list.

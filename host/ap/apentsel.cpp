@@ -98,10 +98,7 @@ int acedEntSel(const ACHAR* prompt, ads_name entity, ads_point pickedPoint) {
   if (rc != RTNORM) return rc;
   if (pickedPoint != nullptr) ads_point_set(pick, pickedPoint);
   AcDbObjectId id = FindEntityAt(pelvarhost::cmd::ToPoint(pick));
-  if (id.isNull()) {
-    acutPrintf(L"\nNothing found at %g,%g.", pick[0], pick[1]);
-    return RTERROR;
-  }
+  if (id.isNull()) return RTERROR;  // silent, as the host's own: the caller says what a miss means
   if (entity != nullptr) acdbGetAdsName(reinterpret_cast<ads_name&>(*entity), id);
   return RTNORM;
 }
