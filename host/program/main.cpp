@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
   for (const std::string& line : options.lines) pelvarhost::AddInputSource(pelvarhost::MakeTextInput(pelvarhost::Utf8ToWide(line)));
   if (scriptFd >= 0) {
     pelvarhost::AddInputSource(pelvarhost::MakeDescriptorInput(scriptFd, true));
-  } else if (options.lines.empty()) {
+  } else {
     if (::isatty(STDIN_FILENO)) {
       pelvarhost::AddInputSource(pelvarhost::MakeTerminalInput());
     } else {

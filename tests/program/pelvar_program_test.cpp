@@ -1,6 +1,7 @@
 // The pelvar program end to end: scripts in, command-line history out.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 
 #include "tests/support/pelvar_run.h"
@@ -100,6 +101,22 @@ TEST(PelvarProgram, DashCLinesRunBeforeTheScript) {
   EXPECT_NE(run.out.find("Command: NEW\nNew drawing: Drawing2.pvd\nCommand: DOCS\n  1  Drawing1.pvd\n* 2  Drawing2.pvd\n"),
             std::string::npos)
       << run.out;
+}
+
+TEST(PelvarProgram, WithoutAScriptStandardInputFollowsTheDashCLines) {
+  TempFolder home("program");
+  std::ofstream(home.path() / "in.txt") << "LIST\nALL\n";
+  std::string command = "cd " + pelvartest::ShellQuote(home.path().string()) +
+                        " && XDG_CONFIG_HOME=" + pelvartest::ShellQuote((home.path() / "config").string()) + " " +
+                        pelvartest::ShellQuote(std::string(PELVAR_BUILD_DIR) + "/pelvar") +
+                        " -c POINT -c 1,2 <in.txt >out.txt 2>err.txt";
+  int status = std::system(command.c_str());
+  ASSERT_EQ(WEXITSTATUS(status), 0) << pelvartest::ReadWholeFile(home.path() / "err.txt");
+  const std::string out = pelvartest::ReadWholeFile(home.path() / "out.txt");
+  EXPECT_NE(out.find("Command: POINT\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Command: LIST\nSelect object or [ALL]: ALL\n1 entity in model space.\nPOINT"),
+            std::string::npos)
+      << out;
 }
 
 TEST(PelvarProgram, OwnFailuresGiveANonZeroStatusAndAMessage) {
