@@ -10,8 +10,8 @@ namespace cloudfile_bench {
 inline constexpr uint32_t kBenchPoints = 20'000'000;
 inline constexpr char kBenchFile[] = "/tmp/pelvar_bench_cloud_20m.kmt";
 
-inline SampleCloudSpec BenchRequest() {
-  SampleCloudSpec request;
+inline SampleCloudRequest BenchRequest() {
+  SampleCloudRequest request;
   request.pointCount = kBenchPoints;
   request.seed = 20;
   request.side = 3000.0;

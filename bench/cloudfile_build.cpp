@@ -13,7 +13,7 @@ const SampleCloud& BenchCloud() {
 
 void BM_BuildCloudFile(benchmark::State& state) {
   const SampleCloud& c = BenchCloud();
-  const SampleCloudSpec request = cloudfile_bench::BenchRequest();
+  const SampleCloudRequest request = cloudfile_bench::BenchRequest();
   for (auto _ : state) {
     std::vector<uint8_t> file = BuildSampleKmq2(request, c);
     benchmark::DoNotOptimize(file.data());

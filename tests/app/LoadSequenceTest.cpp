@@ -161,9 +161,9 @@ TEST_F(LoadSequence, ApplicationNameValuesAlignAtTheNineteenthCharacter) {
 
 TEST_F(LoadSequence, UnloadEmptiesTheCloudCache) {
   const std::string path = (config_ / "cached.kmt").string();
-  SampleCloudSpec spec;
-  spec.pointCount = 1000;
-  ASSERT_TRUE(WriteSampleCloud(spec, path, false));
+  SampleCloudRequest request;
+  request.pointCount = 1000;
+  ASSERT_TRUE(WriteSampleCloud(request, path, false));
   Load();
   KmqDataPtr held = LoadCloudFile(std::filesystem::path(path).wstring());
   ASSERT_NE(held, nullptr);

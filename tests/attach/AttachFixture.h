@@ -70,13 +70,13 @@ class AttachTest : public testing::Test {
 
   // Writes a sample cloud of `points` points into the Downloads folder.
   fs::path WriteSample(const std::string& name, uint32_t points = 2000, const std::string& tileName = "GA West sample") {
-    SampleCloudSpec spec;
-    spec.pointCount = points;
-    spec.seed = 11;
-    spec.tileName = tileName;
+    SampleCloudRequest request;
+    request.pointCount = points;
+    request.seed = 11;
+    request.tileName = tileName;
     fs::path path = downloads_ / name;
     std::string error;
-    EXPECT_TRUE(WriteSampleCloud(spec, path.string(), false, &error)) << error;
+    EXPECT_TRUE(WriteSampleCloud(request, path.string(), false, &error)) << error;
     return path;
   }
 

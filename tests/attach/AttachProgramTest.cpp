@@ -12,10 +12,10 @@ TEST(AttachProgram, TheTranscriptShowsThePromptSummaryReminderAndAPicture) {
   fs::path downloads = home.path() / "Downloads";
   fs::create_directories(downloads);
   ScopedEnv downloadsEnv("XDG_DOWNLOAD_DIR", downloads.string());
-  SampleCloudSpec spec;
-  spec.pointCount = 5000;
-  spec.seed = 3;
-  ASSERT_TRUE(WriteSampleCloud(spec, (downloads / "sample.kmt").string(), false));
+  SampleCloudRequest request;
+  request.pointCount = 5000;
+  request.seed = 3;
+  ASSERT_TRUE(WriteSampleCloud(request, (downloads / "sample.kmt").string(), false));
 
   pelvartest::PelvarRun run =
       pelvartest::RunPelvar(home.path(), "PELVARATTACH\nsample.kmt\nPNGOUT view.png 320 200\nLIST ALL\n");

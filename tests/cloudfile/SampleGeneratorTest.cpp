@@ -17,8 +17,8 @@
 
 namespace {
 
-SampleCloudSpec SmallRequest() {
-  SampleCloudSpec request;
+SampleCloudRequest SmallRequest() {
+  SampleCloudRequest request;
   request.pointCount = 60'000;
   request.seed = 42;
   request.side = 1500.0;
@@ -38,15 +38,15 @@ std::pair<double, double> GroundAround(const SampleCloud& c, double x, double y)
 }
 
 TEST(SampleGenerator, SeedFixesTheCloud) {
-  const SampleCloudSpec request = SmallRequest();
+  const SampleCloudRequest request = SmallRequest();
   EXPECT_EQ(BuildSampleKmq2(request), BuildSampleKmq2(request));
-  SampleCloudSpec other = request;
+  SampleCloudRequest other = request;
   other.seed = 43;
   EXPECT_NE(BuildSampleKmq2(request), BuildSampleKmq2(other));
 }
 
 TEST(SampleGenerator, PointsFillTheSquareWithEveryClass) {
-  const SampleCloudSpec request = SmallRequest();
+  const SampleCloudRequest request = SmallRequest();
   const SampleCloud c = GenerateSampleCloud(request);
   ASSERT_EQ(c.x.size(), request.pointCount);
   ASSERT_EQ(c.intensity.size(), request.pointCount);
@@ -94,7 +94,7 @@ TEST(SampleGenerator, ClassesSitWhereTheyBelong) {
 }
 
 TEST(SampleGenerator, BothVariantsLoadWithTheSamePoints) {
-  const SampleCloudSpec request = SmallRequest();
+  const SampleCloudRequest request = SmallRequest();
   const std::string folder = crafted::TestFolder();
   ASSERT_TRUE(WriteSampleCloud(request, folder + "/two.kmt", false));
   ASSERT_TRUE(WriteSampleCloud(request, folder + "/one.kmt", true));

@@ -40,13 +40,13 @@ RgbColour Rgb(const PaletteColour& c) { return {c.red, c.green, c.blue}; }
 class CloudPicture : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    SampleCloudSpec spec;
-    spec.pointCount = 60000;
-    spec.seed = 5;
+    SampleCloudRequest request;
+    request.pointCount = 60000;
+    request.seed = 5;
     // One file per process: test runners may run these tests in parallel processes.
     samplePath_ = new std::string(testing::TempDir() + "pelvar_display_picture_sample_" +
                                   std::to_string(::getpid()) + ".kmt");
-    ASSERT_TRUE(WriteSampleCloud(spec, *samplePath_, false));
+    ASSERT_TRUE(WriteSampleCloud(request, *samplePath_, false));
   }
   static void TearDownTestSuite() {
     fs::remove(*samplePath_);

@@ -10,11 +10,11 @@ using namespace pelvartest;
 
 namespace {
 
-SampleCloudSpec SmallCloud(uint64_t seed) {
-  SampleCloudSpec spec;
-  spec.pointCount = 2000;
-  spec.seed = seed;
-  return spec;
+SampleCloudRequest SmallCloud(uint64_t seed) {
+  SampleCloudRequest request;
+  request.pointCount = 2000;
+  request.seed = seed;
+  return request;
 }
 
 class PelvarFields : public ::testing::Test {
@@ -102,7 +102,7 @@ TEST_F(PelvarFields, FailedLoadIsNotRememberedAndPrintsNothing) {
 TEST_F(PelvarFields, NewPathDropsTheLoadedImage) {
   const std::string first = (folder_ / "first.kmt").string();
   const std::string second = (folder_ / "second.kmt").string();
-  SampleCloudSpec other = SmallCloud(5);
+  SampleCloudRequest other = SmallCloud(5);
   other.pointCount = 1500;
   ASSERT_TRUE(WriteSampleCloud(SmallCloud(5), first, false));
   ASSERT_TRUE(WriteSampleCloud(other, second, true));
@@ -118,7 +118,7 @@ TEST_F(PelvarFields, NewPathDropsTheLoadedImage) {
 TEST_F(PelvarFields, ReadingARecordWithAnotherPathLoadsTheNewFile) {
   const std::string first = (folder_ / "one.kmt").string();
   const std::string second = (folder_ / "two.kmt").string();
-  SampleCloudSpec other = SmallCloud(6);
+  SampleCloudRequest other = SmallCloud(6);
   other.pointCount = 1200;
   ASSERT_TRUE(WriteSampleCloud(SmallCloud(6), first, false));
   ASSERT_TRUE(WriteSampleCloud(other, second, false));

@@ -47,7 +47,7 @@ class ResolveZoneTest : public ::testing::Test {
 
   // Writes a small sample cloud of the given zone and attaches it to model space.
   void AttachCloud(uint32_t epsg, const std::string& name) {
-    SampleCloudSpec request;
+    SampleCloudRequest request;
     request.pointCount = 2000;
     request.epsg = epsg;
     std::string path = (folder_ / name).string();

@@ -86,7 +86,7 @@ Return ReturnAt(const SampleScene& scene, double x, double y, SampleRandom& rand
 }  // namespace
 }  // namespace samplegen
 
-SampleCloud GenerateSampleCloud(const SampleCloudSpec& request) {
+SampleCloud GenerateSampleCloud(const SampleCloudRequest& request) {
   using namespace samplegen;
   SampleRandom random(request.seed);
   const SampleScene scene = MakeSampleScene(request, random);

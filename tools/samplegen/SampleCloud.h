@@ -8,7 +8,7 @@
 
 // What to generate. The tile is the square of side `side` around (centreX, centreY), in the
 // zone's unit (US survey feet for the default Georgia West zone, EPSG 2240).
-struct SampleCloudSpec {
+struct SampleCloudRequest {
   uint32_t pointCount = 100'000;
   uint64_t seed = 1;
   uint32_t epsg = 2240;
@@ -31,17 +31,17 @@ struct SampleCloud {
 };
 
 // The same request (seed included) always gives the same cloud.
-SampleCloud GenerateSampleCloud(const SampleCloudSpec& request);
+SampleCloud GenerateSampleCloud(const SampleCloudRequest& request);
 
 // Complete cloud files: KMQ2 through the system's writer, KMQ1 converted from that image
 // (same chunks, ground grid and point order; intensities reduced to 8 bits).
-std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& request);
-std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& request, const SampleCloud& cloud);
-std::vector<uint8_t> BuildSampleKmq1(const SampleCloudSpec& request);
+std::vector<uint8_t> BuildSampleKmq2(const SampleCloudRequest& request);
+std::vector<uint8_t> BuildSampleKmq2(const SampleCloudRequest& request, const SampleCloud& cloud);
+std::vector<uint8_t> BuildSampleKmq1(const SampleCloudRequest& request);
 std::vector<uint8_t> Kmq2ToKmq1(std::span<const uint8_t> kmq2);
 
 // Writes bytes to a file; false (with the reason in *error when given) if that fails.
 bool WriteBytesToFile(const std::string& path, std::span<const uint8_t> bytes, std::string* error = nullptr);
 
 // Generates and writes a sample file; false with the reason in *error when it cannot be written.
-bool WriteSampleCloud(const SampleCloudSpec& request, const std::string& path, bool kmq1, std::string* error = nullptr);
+bool WriteSampleCloud(const SampleCloudRequest& request, const std::string& path, bool kmq1, std::string* error = nullptr);

@@ -7,17 +7,17 @@
 #include "cloudfile/KmqFormat.h"
 #include "tools/samplegen/SampleCloud.h"
 
-std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& request, const SampleCloud& c) {
+std::vector<uint8_t> BuildSampleKmq2(const SampleCloudRequest& request, const SampleCloud& c) {
   return BuildCloudFile(c.x, c.y, c.z, c.cls, c.intensity, c.ground, c.groundNx, c.groundNy, c.groundCell,
                         c.groundOriginX, c.groundOriginY, request.tileName, request.centreX, request.centreY,
                         static_cast<float>(request.side / 2), request.epsg);
 }
 
-std::vector<uint8_t> BuildSampleKmq2(const SampleCloudSpec& request) {
+std::vector<uint8_t> BuildSampleKmq2(const SampleCloudRequest& request) {
   return BuildSampleKmq2(request, GenerateSampleCloud(request));
 }
 
-std::vector<uint8_t> BuildSampleKmq1(const SampleCloudSpec& request) { return Kmq2ToKmq1(BuildSampleKmq2(request)); }
+std::vector<uint8_t> BuildSampleKmq1(const SampleCloudRequest& request) { return Kmq2ToKmq1(BuildSampleKmq2(request)); }
 
 // Same header, chunk table and ground grid; the planes become 8-byte records with the
 // intensity rounded to 8 bits. Expects a KMQ2 image with a 128-byte header, as the writer makes.
@@ -53,7 +53,7 @@ bool WriteBytesToFile(const std::string& path, std::span<const uint8_t> bytes, s
   return written;
 }
 
-bool WriteSampleCloud(const SampleCloudSpec& request, const std::string& path, bool kmq1, std::string* error) {
+bool WriteSampleCloud(const SampleCloudRequest& request, const std::string& path, bool kmq1, std::string* error) {
   std::vector<uint8_t> bytes = kmq1 ? BuildSampleKmq1(request) : BuildSampleKmq2(request);
   return WriteBytesToFile(path, bytes, error);
 }

@@ -57,7 +57,7 @@ double CarveRiver(const Landform& form, double u, double v, double waterLevel) {
   return waterLevel + 0.5 + (form.Height(u, v) - waterLevel - 0.5) * bank;
 }
 
-TerrainGrid MakeTerrain(const SampleCloudSpec& request, double minX, double minY, const Landform& form,
+TerrainGrid MakeTerrain(const SampleCloudRequest& request, double minX, double minY, const Landform& form,
                         double* waterLevel) {
   TerrainGrid grid;
   grid.originX = minX;
@@ -208,7 +208,7 @@ size_t SampleScene::MapIndex(double x, double y) const {
   return size_t(j) * mapCells + i;
 }
 
-SampleScene MakeSampleScene(const SampleCloudSpec& request, SampleRandom& random) {
+SampleScene MakeSampleScene(const SampleCloudRequest& request, SampleRandom& random) {
   SampleScene scene;
   scene.side = request.side > 0 ? request.side : 1.0;
   scene.minX = request.centreX - scene.side / 2;

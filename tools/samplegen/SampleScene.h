@@ -65,6 +65,6 @@ struct SampleScene {
   size_t MapIndex(double x, double y) const;
 };
 
-SampleScene MakeSampleScene(const SampleCloudSpec& request, SampleRandom& random);
+SampleScene MakeSampleScene(const SampleCloudRequest& request, SampleRandom& random);
 
 }  // namespace samplegen

@@ -15,7 +15,7 @@ constexpr char kUsage[] =
     "usage: samplegen --points N --seed S --out FILE [--kmq1] [--epsg E] [--name NAME] [--centre X,Y] [--side FT]\n";
 
 struct Options {
-  SampleCloudSpec request;
+  SampleCloudRequest request;
   std::string out;
   bool kmq1 = false;
 };
@@ -36,7 +36,7 @@ bool StoreWhole(double number, T* field) {
   return true;
 }
 
-bool ParseCentre(const char* text, SampleCloudSpec* request) {
+bool ParseCentre(const char* text, SampleCloudRequest* request) {
   std::string both(text);
   size_t comma = both.find(',');
   if (comma == std::string::npos) return false;
