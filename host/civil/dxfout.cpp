@@ -20,7 +20,7 @@ namespace {
 std::string DxfText(const std::wstring& value) {
   std::string text;
   auto escape = [&text](unsigned unit) {
-    char buffer[8];
+    char buffer[16];
     std::snprintf(buffer, sizeof buffer, "\\U+%04X", unit);
     text += buffer;
   };

@@ -301,10 +301,14 @@ Hive ParseHive(std::string_view text) {
 std::string FormatHive(const Hive& hive) {
   std::string out = std::string(kHeader) + "\r\n";
   for (const Key& key : hive.keys) {
-    out += "\r\n[" + WideToUtf8(key.path) + "]\r\n";
+    out += "\r\n[";
+    out += WideToUtf8(key.path);
+    out += "]\r\n";
     for (const Value& value : key.values) {
       out += value.name.empty() ? std::string("@") : Quote(value.name);
-      out += "=" + FormatData(value) + "\r\n";
+      out += '=';
+      out += FormatData(value);
+      out += "\r\n";
     }
   }
   return out;
