@@ -1,4 +1,4 @@
-// Every one of the 72 bucket colours against values worked out here from the stated
+// Every one of the 72 bucket colours against values worked out here from the palette
 // palette numbers, and the bucket rules at their edges.
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ struct Rgb {
   int r, g, b;
 };
 
-// The ten class rows as stated, in row order, with their LAS classes.
+// The ten class rows of the palette, in row order, with their LAS classes.
 constexpr int kRowClass[10] = {1, 2, 3, 4, 5, 6, 7, 9, 17, 20};
 constexpr Rgb kRows[10] = {{86, 96, 112},  {168, 173, 181}, {111, 145, 96}, {122, 166, 104}, {82, 127, 82},
                            {255, 140, 90}, {85, 85, 85},    {76, 155, 232}, {180, 140, 232}, {138, 133, 120}};
@@ -74,7 +74,7 @@ TEST(ColourTables, ClassBucketsUseFourIntensityShades) {
   EXPECT_EQ(ClassBucket(2, 399, 399), 7);
   EXPECT_EQ(ClassBucket(20, 65535, 65535), 39);
   EXPECT_EQ(ClassBucket(12, 300, 399), 3);  // unlisted class: row 0
-  // An intensity above the stated maximum stays in the brightest shade.
+  // An intensity above the image's maximum stays in the brightest shade.
   EXPECT_EQ(ClassBucket(6, 5000, 1), 23);
 }
 

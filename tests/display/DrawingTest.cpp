@@ -14,7 +14,7 @@ namespace {
 using recording::Draw;
 using recording::DrawCall;
 
-// The colour of bucket b, worked out from the stated class palette and shade factors
+// The colour of bucket b, worked out from the class palette and shade factors
 // (class buckets only; the full table is checked in ColourTablesTest).
 PaletteColour ClassShadeOracle(int row, int shade) {
   static const int rows[10][3] = {{86, 96, 112}, {168, 173, 181}, {111, 145, 96}, {122, 166, 104}, {82, 127, 82},
