@@ -4,6 +4,7 @@
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/Triangulation_vertex_base_with_info_2.h>
 
+#include <algorithm>
 #include <bit>
 #include <unordered_map>
 #include <utility>
@@ -53,7 +54,11 @@ TinTriangulation::~TinTriangulation() = default;
 
 void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
   std::vector<std::pair<Kernel::Point_2, std::uint32_t>>& fresh = m_impl->pending;
-  m_impl->indexOfPosition.reserve(m_impl->vertices.size() + points.size());
+  // Grow the position index geometrically: reserving exactly each batch's need would
+  // rehash the whole index once per batch.
+  auto& index = m_impl->indexOfPosition;
+  const std::size_t needed = index.size() + points.size();
+  if (needed > index.bucket_count() * index.max_load_factor()) index.reserve(std::max(needed, 2 * index.size()));
   for (const AcGePoint3d& p : points) {
     auto [it, inserted] = m_impl->indexOfPosition.try_emplace(
         KeyOf(p), static_cast<std::uint32_t>(m_impl->vertices.size()));
