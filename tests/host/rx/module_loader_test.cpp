@@ -45,6 +45,16 @@ AcDbEntity* MakeTestEntity(const wchar_t* layer, const wchar_t* label, double va
   return entity;
 }
 
+void AddLayer(AcDbDatabase& db, const wchar_t* name) {
+  AcDbLayerTable* layers = nullptr;
+  ASSERT_EQ(Acad::eOk, db.getLayerTable(layers, AcDb::kForWrite));
+  auto* layer = new AcDbLayerTableRecord();
+  layer->setName(name);
+  EXPECT_EQ(Acad::eOk, layers->add(layer));
+  layer->close();
+  layers->close();
+}
+
 AcDbObjectId Append(AcDbDatabase& db, AcDbEntity* entity) {
   AcDbBlockTableRecord* space = nullptr;
   EXPECT_EQ(Acad::eOk, acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite));
@@ -149,13 +159,7 @@ TEST_F(ModuleLoaderTest, EntitiesSurviveUnloadAsProxiesAndComeBackOnReload) {
   std::wstring error;
   ASSERT_TRUE(pelvarhost::LoadModule(kModulePath, error)) << pelvarhost::WideToUtf8(error);
   AcDbDatabase db;
-  AcDbLayerTable* layers = nullptr;
-  ASSERT_EQ(Acad::eOk, db.getLayerTable(layers, AcDb::kForWrite));
-  auto* layer = new AcDbLayerTableRecord();
-  layer->setName(L"CLOUDS");
-  ASSERT_EQ(Acad::eOk, layers->add(layer));
-  layer->close();
-  layers->close();
+  AddLayer(db, L"CLOUDS");
 
   AcDbObjectId first = Append(db, MakeTestEntity(L"CLOUDS", L"first é", 1.5, 7));
   AcDbObjectId second = Append(db, MakeTestEntity(L"0", L"second", -2.25, 9));
@@ -275,13 +279,7 @@ TEST_F(ModuleLoaderTest, ALayerChangedWhileTheClassIsAwayIsKeptByTheProxyAndTheR
   std::wstring error;
   ASSERT_TRUE(pelvarhost::LoadModule(kModulePath, error)) << pelvarhost::WideToUtf8(error);
   AcDbDatabase db;
-  AcDbLayerTable* layers = nullptr;
-  ASSERT_EQ(Acad::eOk, db.getLayerTable(layers, AcDb::kForWrite));
-  auto* layer = new AcDbLayerTableRecord();
-  layer->setName(L"MOVED");
-  ASSERT_EQ(Acad::eOk, layers->add(layer));
-  layer->close();
-  layers->close();
+  AddLayer(db, L"MOVED");
   AcDbObjectId id = Append(db, MakeTestEntity(L"0", L"kept", 4.5, 2));
 
   ASSERT_TRUE(pelvarhost::UnloadModule(L"pelvartestmodule", error)) << pelvarhost::WideToUtf8(error);
