@@ -83,7 +83,7 @@ TEST_F(ProgramWithModule, AfterUnloadNoCommandIsKnownAndReloadBringsTheCloudsBac
     FillAllFields(*p, std::filesystem::path(cloudPath).wstring());
     expected = Snapshot(*p);
     record = RecordOf(*p);
-    handle = AppendToModelSpace(db, p);
+    handle = AppendForHandle(db, p);
     ASSERT_EQ(db.saveAs(std::filesystem::path(original).wstring().c_str()), Acad::eOk);
   }
 
@@ -132,7 +132,7 @@ TEST_F(ProgramWithModule, UnloadedModuleLeavesTheCloudsAsProxies) {
     AcDbDatabase db;
     auto* p = new Pelvar();
     FillAllFields(*p, L"/nowhere/tile.kmt");
-    AppendToModelSpace(db, p);
+    AppendForHandle(db, p);
     ASSERT_EQ(db.saveAs(std::filesystem::path(original).wstring().c_str()), Acad::eOk);
   }
   RunResult run = RunProgram(config_, original, "LIST\nALL\n\nARXUNLOAD\nPelvar2027.arx\nLIST\nALL\n\nQUIT\n");

@@ -6,6 +6,7 @@
 #include "app/DocReactor.h"
 #include "dbents.h"
 #include "tests/attach/AttachFixture.h"
+#include "tests/support/AppendEntity.h"
 
 namespace attachtest {
 namespace {
@@ -15,14 +16,7 @@ enum class Place { ModelSpace, PaperSpace, Block, ErasedInModelSpace, Nowhere };
 // A document whose drawing holds a line in model space and, at the given place, a cloud.
 std::unique_ptr<AcApDocument> DocumentWithCloud(Place place) {
   auto db = std::make_unique<AcDbDatabase>();
-  auto append = [](AcDbObjectId spaceId, AcDbEntity* entity) {
-    AcDbBlockTableRecord* space = nullptr;
-    ASSERT_EQ(acdbOpenObject(space, spaceId, AcDb::kForWrite), Acad::eOk);
-    ASSERT_EQ(space->appendAcDbEntity(entity), Acad::eOk);
-    entity->close();
-    space->close();
-  };
-  append(db->modelSpaceId(), new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)));
+  pelvartest::AppendEntity(db->modelSpaceId(), new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)));
   AcDbObjectId spaceId;
   switch (place) {
     case Place::ModelSpace:

@@ -13,6 +13,7 @@
 #include "dbents.h"
 #include "dbsymtb.h"
 #include "hostcmdline.h"
+#include "tests/support/AppendEntity.h"
 
 namespace acad = Autodesk::AutoCAD::DatabaseServices;
 namespace c3d = Autodesk::Civil;
@@ -56,13 +57,7 @@ class CivilBridge : public ::testing::Test {
     poly->appendVertex(AcGePoint3d(0, 0, 1));
     poly->appendVertex(AcGePoint3d(10, 0, 2));
     poly->appendVertex(AcGePoint3d(10, 10, 3));
-    AcDbBlockTableRecord* space = nullptr;
-    EXPECT_EQ(acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-    AcDbObjectId id;
-    EXPECT_EQ(space->appendAcDbEntity(id, poly), Acad::eOk);
-    space->close();
-    poly->close();
-    return static_cast<std::uint64_t>(id.asOldId());
+    return static_cast<std::uint64_t>(pelvartest::AppendToModelSpace(*db, poly).asOldId());
   }
 
   static bool Erased(std::uint64_t id) { return acad::ObjectId(static_cast<std::intptr_t>(id)).IsErased(); }
@@ -228,13 +223,7 @@ TEST_F(CivilBridge, APolylineThatCannotBeErasedTakesItsFeatureLineBackWithIt) {
 }
 
 TEST_F(CivilBridge, AnObjectThatIsNoPolylineFailsWithTheApiMessage) {
-  AcDbBlockTableRecord* space = nullptr;
-  ASSERT_EQ(acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-  auto* point = new AcDbPoint(AcGePoint3d(1, 1, 1));
-  AcDbObjectId id;
-  ASSERT_EQ(space->appendAcDbEntity(id, point), Acad::eOk);
-  space->close();
-  point->close();
+  const AcDbObjectId id = pelvartest::AppendToModelSpace(*db, new AcDbPoint(AcGePoint3d(1, 1, 1)));
   std::wstring text;
   EXPECT_FALSE(Civil_PolyToFeatureLine(static_cast<std::uint64_t>(id.asOldId()), L"F", text));
   EXPECT_EQ(text, L"The object (AcDbPoint) is not a polyline.");

@@ -9,6 +9,7 @@
 #include "dbmemfiler.h"
 #include "dbsymtb.h"
 #include "entity/Pelvar.h"
+#include "tests/support/AppendEntity.h"
 #include "tests/support/TempFolder.h"
 
 namespace pelvartest {
@@ -110,15 +111,10 @@ inline std::vector<uint8_t> RecordOf(const Pelvar& p) {
   return filer.bytes();
 }
 
-// Appends an entity to the database's model space and closes it; returns its handle.
-inline AcDbHandle AppendToModelSpace(AcDbDatabase& db, AcDbEntity* entity) {
-  AcDbBlockTableRecord* space = nullptr;
-  EXPECT_EQ(acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-  AcDbObjectId id;
-  EXPECT_EQ(space->appendAcDbEntity(id, entity), Acad::eOk);
-  entity->close();
-  space->close();
-  return id.handle();
+// Appends an entity to the database's model space and closes it; returns its handle, which
+// survives saving and reopening the drawing.
+inline AcDbHandle AppendForHandle(AcDbDatabase& db, AcDbEntity* entity) {
+  return AppendToModelSpace(db, entity).handle();
 }
 
 inline AcDbObjectId IdOf(AcDbDatabase& db, const AcDbHandle& handle) {

@@ -58,7 +58,7 @@ TEST_F(PelvarFields, ChangesNeedWriteAccess) {
   TempFolder folder;
   AcDbDatabase db;
   auto* p = new Pelvar();
-  const AcDbObjectId id = IdOf(db, AppendToModelSpace(db, p));
+  const AcDbObjectId id = AppendToModelSpace(db, p);
   Pelvar* reader = nullptr;
   ASSERT_EQ(acdbOpenObject(reader, id, AcDb::kForRead), Acad::eOk);
   const int before = pelvarhost::OpenStateErrorCount();

@@ -176,7 +176,7 @@ TEST_F(PelvarFiling, SavedAndReopenedDrawingKeepsEveryField) {
     auto* p = new Pelvar();
     FillAllFields(*p);
     expected = Snapshot(*p);
-    handle = AppendToModelSpace(db, p);
+    handle = AppendForHandle(db, p);
     ASSERT_EQ(db.saveAs(path.c_str()), Acad::eOk) << pelvarhost::LastDrawingFileError();
   }
   AcDbDatabase reopened(false);
@@ -196,7 +196,7 @@ TEST_F(PelvarFiling, NewerRecordStaysAProxyAndSavesBackUnchanged) {
   AcDbHandle handle;
   {
     AcDbDatabase db;
-    handle = AppendToModelSpace(db, new AcDbProxyEntity(L"Pelvar", L"PELVAR", record));
+    handle = AppendForHandle(db, new AcDbProxyEntity(L"Pelvar", L"PELVAR", record));
     ASSERT_EQ(db.saveAs(first.c_str()), Acad::eOk) << pelvarhost::LastDrawingFileError();
   }
   {

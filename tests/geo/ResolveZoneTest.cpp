@@ -15,6 +15,7 @@
 #include "hostinput.h"
 #include "acutads.h"
 #include "hostoutput.h"
+#include "tests/support/AppendEntity.h"
 #include "tests/support/TempFolder.h"
 #include "tools/samplegen/SampleCloud.h"
 #include "wcrt.h"
@@ -58,12 +59,7 @@ class ResolveZoneTest : public ::testing::Test {
   void AttachPath(const std::wstring& path) {
     auto* cloud = new Pelvar();
     cloud->setCloudPath(path);
-    AcDbBlockTableRecord* space = nullptr;
-    ASSERT_EQ(acdbOpenObject(space, db_->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-    AcDbObjectId id;
-    EXPECT_EQ(space->appendAcDbEntity(id, cloud), Acad::eOk);
-    cloud->close();
-    space->close();
+    pelvartest::AppendToModelSpace(*db_, cloud);
   }
 
   void SetDrawingCode(const std::wstring& code) {

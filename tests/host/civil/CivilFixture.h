@@ -10,6 +10,7 @@
 #include "dbents.h"
 #include "dbsymtb.h"
 #include "hostcmdline.h"
+#include "tests/support/AppendEntity.h"
 
 class CivilFixture : public ::testing::Test {
  protected:
@@ -27,15 +28,7 @@ class CivilFixture : public ::testing::Test {
   }
 
   // Appends an entity to model space and closes it.
-  AcDbObjectId Append(AcDbEntity* entity) {
-    AcDbBlockTableRecord* space = nullptr;
-    EXPECT_EQ(acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-    AcDbObjectId id;
-    EXPECT_EQ(space->appendAcDbEntity(id, entity), Acad::eOk);
-    space->close();
-    entity->close();
-    return id;
-  }
+  AcDbObjectId Append(AcDbEntity* entity) { return pelvartest::AppendToModelSpace(*db, entity); }
 
   AcDbObjectId Append3dPolyline(std::initializer_list<AcGePoint3d> points) {
     auto* poly = new AcDb3dPolyline();

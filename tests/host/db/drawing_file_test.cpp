@@ -13,6 +13,7 @@
 #include "dbents.h"
 #include "dbsymtb.h"
 #include "wcrt.h"
+#include "tests/support/AppendEntity.h"
 
 namespace {
 
@@ -30,15 +31,7 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<char>& byte
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-AcDbObjectId Append(AcDbDatabase& db, AcDbEntity* entity) {
-  AcDbBlockTableRecord* space = nullptr;
-  EXPECT_EQ(Acad::eOk, acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite));
-  AcDbObjectId id;
-  EXPECT_EQ(Acad::eOk, space->appendAcDbEntity(id, entity));
-  entity->close();
-  space->close();
-  return id;
-}
+using pelvartest::AppendToModelSpace;
 
 std::vector<std::wstring> ListOf(AcDbDatabase& db, AcDbHandle handle) {
   AcDbObjectId id;
@@ -71,9 +64,9 @@ struct SampleDrawing {
 
     auto* line = new AcDbLine({0, 0, 0}, {3, 4, 0});
     line->setDatabaseDefaults(&db);
-    handles.push_back(Append(db, line).handle());
+    handles.push_back(AppendToModelSpace(db, line).handle());
     auto* erased = new AcDbPoint({9, 9, 9});
-    AcDbObjectId erasedId = Append(db, erased);
+    AcDbObjectId erasedId = AppendToModelSpace(db, erased);
     AcDbEntity* reopened = nullptr;
     acdbOpenAcDbEntity(reopened, erasedId, AcDb::kForWrite);
     reopened->erase();
@@ -84,12 +77,12 @@ struct SampleDrawing {
     pline->addVertexAt(2, {10, 5});
     pline->setElevation(2.5);
     pline->setClosed(true);
-    handles.push_back(Append(db, pline).handle());
+    handles.push_back(AppendToModelSpace(db, pline).handle());
     AcGePoint3dArray vertices;
     vertices.append({0, 0, 0});
     vertices.append({1, 2, 2});
-    handles.push_back(Append(db, new AcDb3dPolyline(AcDb::k3dSimplePoly, vertices)).handle());
-    handles.push_back(Append(db, new AcDbPoint({-1, -2, -3})).handle());
+    handles.push_back(AppendToModelSpace(db, new AcDb3dPolyline(AcDb::k3dSimplePoly, vertices)).handle());
+    handles.push_back(AppendToModelSpace(db, new AcDbPoint({-1, -2, -3})).handle());
   }
 };
 
@@ -123,7 +116,7 @@ TEST(DrawingFile, RoundTripKeepsEntitiesHandlesAndSettings) {
   ASSERT_EQ(Acad::eOk, copy.saveAs(again.wstring().c_str()));
   EXPECT_EQ(ReadBytes(path), ReadBytes(again));
   // New objects continue after the kept handle seed.
-  AcDbObjectId fresh = Append(copy, new AcDbPoint({0, 0, 0}));
+  AcDbObjectId fresh = AppendToModelSpace(copy, new AcDbPoint({0, 0, 0}));
   EXPECT_EQ(sample.db.handseed(), fresh.handle());
   std::filesystem::remove(path);
   std::filesystem::remove(again);

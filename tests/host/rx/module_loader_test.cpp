@@ -13,6 +13,7 @@
 #include "rxmodule.h"
 #include "rxregsvc.h"
 #include "wcrt.h"
+#include "tests/support/AppendEntity.h"
 
 namespace {
 
@@ -55,15 +56,7 @@ void AddLayer(AcDbDatabase& db, const wchar_t* name) {
   layers->close();
 }
 
-AcDbObjectId Append(AcDbDatabase& db, AcDbEntity* entity) {
-  AcDbBlockTableRecord* space = nullptr;
-  EXPECT_EQ(Acad::eOk, acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite));
-  AcDbObjectId id;
-  EXPECT_EQ(Acad::eOk, space->appendAcDbEntity(id, entity));
-  entity->close();
-  space->close();
-  return id;
-}
+using pelvartest::AppendToModelSpace;
 
 std::vector<std::wstring> ListOf(AcDbObjectId id) {
   std::vector<std::wstring> lines;
@@ -161,8 +154,8 @@ TEST_F(ModuleLoaderTest, EntitiesSurviveUnloadAsProxiesAndComeBackOnReload) {
   AcDbDatabase db;
   AddLayer(db, L"CLOUDS");
 
-  AcDbObjectId first = Append(db, MakeTestEntity(L"CLOUDS", L"first é", 1.5, 7));
-  AcDbObjectId second = Append(db, MakeTestEntity(L"0", L"second", -2.25, 9));
+  AcDbObjectId first = AppendToModelSpace(db, MakeTestEntity(L"CLOUDS", L"first é", 1.5, 7));
+  AcDbObjectId second = AppendToModelSpace(db, MakeTestEntity(L"0", L"second", -2.25, 9));
   const std::vector<std::wstring> listedBefore = ListOf(first);
   ASSERT_EQ(6u, listedBefore.size());
   EXPECT_EQ(L"Label = first é", listedBefore[4]);
@@ -210,7 +203,7 @@ TEST_F(ModuleLoaderTest, ANewerRecordStaysAProxyEvenWithTheClassLoaded) {
   std::wstring error;
   ASSERT_TRUE(pelvarhost::LoadModule(kModulePath, error));
   AcDbDatabase db;
-  AcDbObjectId id = Append(db, MakeTestEntity(L"0", L"x", 1.0, 1));
+  AcDbObjectId id = AppendToModelSpace(db, MakeTestEntity(L"0", L"x", 1.0, 1));
   AcDbObject* object = nullptr;
   ASSERT_EQ(Acad::eOk, acdbOpenObject(object, id, AcDb::kForRead));
   pelvarhost::MemoryFiler out(&db);
@@ -237,8 +230,8 @@ TEST_F(ModuleLoaderTest, ARecordItsReaderRefusesIsReadAsAProxyAndSavedBackUnchan
   newer.writeDouble(4.0);
   newer.writeInt32(5);
   AcDbDatabase db;
-  AcDbObjectId current = Append(db, MakeTestEntity(L"0", L"current", 1.0, 1));
-  AcDbObjectId later = Append(db, new AcDbProxyEntity(kClassName, L"PVTESTENTITY", newer.bytes()));
+  AcDbObjectId current = AppendToModelSpace(db, MakeTestEntity(L"0", L"current", 1.0, 1));
+  AcDbObjectId later = AppendToModelSpace(db, new AcDbProxyEntity(kClassName, L"PVTESTENTITY", newer.bytes()));
   const auto path = TempPath("_newer.pvd");
   const auto again = TempPath("_newer_again.pvd");
   ASSERT_EQ(Acad::eOk, db.saveAs(path.wstring().c_str()));
@@ -280,7 +273,7 @@ TEST_F(ModuleLoaderTest, ALayerChangedWhileTheClassIsAwayIsKeptByTheProxyAndTheR
   ASSERT_TRUE(pelvarhost::LoadModule(kModulePath, error)) << pelvarhost::WideToUtf8(error);
   AcDbDatabase db;
   AddLayer(db, L"MOVED");
-  AcDbObjectId id = Append(db, MakeTestEntity(L"0", L"kept", 4.5, 2));
+  AcDbObjectId id = AppendToModelSpace(db, MakeTestEntity(L"0", L"kept", 4.5, 2));
 
   ASSERT_TRUE(pelvarhost::UnloadModule(L"pelvartestmodule", error)) << pelvarhost::WideToUtf8(error);
   AcDbEntity* proxy = nullptr;
