@@ -11,20 +11,11 @@ namespace {
 // True when model space of the database holds a cloud entity (erased ones skipped).
 // Blocks and paper space do not count; an unreadable model space counts as none.
 bool ModelSpaceHasCloud(AcDbDatabase* database) {
-  AcDbBlockTableRecord* space = OpenModelSpace(database, AcDb::kForRead);
-  if (space == nullptr) return false;
   bool found = false;
-  AcDbBlockTableRecordIterator* it = nullptr;
-  if (space->newIterator(it) == Acad::eOk) {
-    for (; !found && !it->done(); it->step()) {
-      AcDbEntity* entity = nullptr;
-      if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
-      found = entity->isA()->isDerivedFrom(Pelvar::desc());
-      entity->close();
-    }
-    delete it;
-  }
-  space->close();
+  VisitModelSpaceEntities(database, [&found](const AcDbEntity& entity) {
+    found = entity.isA()->isDerivedFrom(Pelvar::desc());
+    return !found;
+  });
   return found;
 }
 

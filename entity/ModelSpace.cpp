@@ -12,3 +12,20 @@ AcDbBlockTableRecord* OpenModelSpace(AcDbDatabase* database, AcDb::OpenMode mode
   if (acdbOpenObject(space, spaceId, mode) != Acad::eOk) return nullptr;
   return space;
 }
+
+void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(const AcDbEntity&)>& visit) {
+  AcDbBlockTableRecord* space = OpenModelSpace(database, AcDb::kForRead);
+  if (space == nullptr) return;
+  AcDbBlockTableRecordIterator* it = nullptr;
+  if (space->newIterator(it) == Acad::eOk) {
+    bool goOn = true;
+    for (; goOn && !it->done(); it->step()) {
+      AcDbEntity* entity = nullptr;
+      if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
+      goOn = visit(*entity);
+      entity->close();
+    }
+    delete it;
+  }
+  space->close();
+}

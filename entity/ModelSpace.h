@@ -1,6 +1,8 @@
 // Opening a drawing's model space the way the module's commands and reactor do: through
 // the block table's "*Model_Space" record.
 #pragma once
+#include <functional>
+
 #include "dbsymtb.h"
 
 inline constexpr const ACHAR* kModelSpaceName = L"*Model_Space";
@@ -8,3 +10,8 @@ inline constexpr const ACHAR* kModelSpaceName = L"*Model_Space";
 // Opens the block table for read, looks up model space, opens it in the given mode and
 // closes the block table again. Null when any step fails (nothing is left open).
 AcDbBlockTableRecord* OpenModelSpace(AcDbDatabase* database, AcDb::OpenMode mode);
+
+// Opens the live entities of the database's model space for read one after another, in
+// drawing order, hands each to `visit` and closes it again; stops at the first `visit` that
+// returns false. Nothing happens when model space cannot be opened.
+void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(const AcDbEntity&)>& visit);

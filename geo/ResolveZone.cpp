@@ -14,22 +14,12 @@ namespace {
 // The EPSG code of the first cloud in model space that loads and names a non-zero code;
 // 0 when there is none or model space cannot be read.
 uint32_t FirstCloudEpsg(AcDbDatabase* database) {
-  AcDbBlockTableRecord* space = OpenModelSpace(database, AcDb::kForRead);
-  if (space == nullptr) return 0;
   uint32_t epsg = 0;
-  AcDbBlockTableRecordIterator* it = nullptr;
-  if (space->newIterator(it) == Acad::eOk) {
-    for (; epsg == 0 && !it->done(); it->step()) {
-      AcDbEntity* entity = nullptr;
-      if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
-      if (const Pelvar* cloud = Pelvar::cast(entity)) {
-        if (KmqDataPtr data = cloud->CloudData()) epsg = data->epsg;
-      }
-      entity->close();
-    }
-    delete it;
-  }
-  space->close();
+  VisitModelSpaceEntities(database, [&epsg](const AcDbEntity& entity) {
+    if (const Pelvar* cloud = Pelvar::cast(&entity))
+      if (KmqDataPtr data = cloud->CloudData()) epsg = data->epsg;
+    return epsg == 0;
+  });
   return epsg;
 }
 
