@@ -117,11 +117,6 @@ void CmdPngOut() {
   acutPrintf(L"\nView written to %ls (%d x %d).", path.c_str(), width, height);
 }
 
-// The graphics system is part of the host: present whenever the host library is loaded.
-struct GraphicsInstaller {
-  GraphicsInstaller() { InstallHostGraphics(); }
-} installer;
-
 }  // namespace
 
 void InstallHostGraphics() {

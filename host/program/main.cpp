@@ -20,6 +20,7 @@
 #include "hostcommands.h"
 #include "hostinput.h"
 #include "hostoutput.h"
+#include "hostrender.h"
 #include "rxmodule.h"
 #include "wcrt.h"
 
@@ -124,6 +125,7 @@ int main(int argc, char** argv) {
   pelvarhost::SetHostHasCivil(!options.noCivil);
   pelvarhost::RegisterHostCommands();
   pelvarhost::RegisterCivilCommands();
+  pelvarhost::InstallHostGraphics();
   if (options.drawing.empty()) {
     pelvarhost::NewDrawing(false);
   } else if (!pelvarhost::OpenDrawing(pelvarhost::Utf8ToWide(options.drawing))) {

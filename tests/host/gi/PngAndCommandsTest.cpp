@@ -8,6 +8,7 @@
 #include "dbsymtb.h"
 #include "hostgraphics.h"
 #include "hostrender.h"
+#include "tests/support/AppendEntity.h"
 #include "tests/support/pelvar_run.h"
 
 namespace {
@@ -47,17 +48,15 @@ TEST(Png, AFileThatCannotBeWrittenIsReportedWithAReason) {
 class SnapTest : public testing::Test {
  protected:
   void SetUp() override {
+    pelvarhost::InstallHostGraphics();
     acdbHostApplicationServices()->setWorkingDatabase(&db_);
-    for (AcGePoint3d p : {AcGePoint3d(10, 10, 1), AcGePoint3d(30, 10, 2)}) {
-      AcDbBlockTableRecord* space = nullptr;
-      ASSERT_EQ(acdbOpenObject(space, db_.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-      auto* point = new AcDbPoint(p);
-      ASSERT_EQ(space->appendAcDbEntity(point), Acad::eOk);
-      point->close();
-      space->close();
-    }
+    for (AcGePoint3d p : {AcGePoint3d(10, 10, 1), AcGePoint3d(30, 10, 2)})
+      pelvartest::AppendToModelSpace(db_, new AcDbPoint(p));
   }
-  void TearDown() override { acdbHostApplicationServices()->setWorkingDatabase(nullptr); }
+  void TearDown() override {
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    pelvarhost::RemoveHostGraphics();
+  }
   AcDbDatabase db_;
 };
 
