@@ -43,7 +43,7 @@ const AcDbObject* PeekObject(const AcDbObjectId& id) {
 bool IsLiveId(const AcDbObjectId& id) {
   if (id.isNull()) return false;
   for (AcDbDatabase* database : LiveDatabases())
-    for (const auto& [handle, stub] : database->impl().stubs)
+    for (const auto& [handle, stub] : pelvarhost::DbAccess::Impl(*database).stubs)
       if (stub.get() == id.stub()) return true;
   return false;
 }

@@ -11,6 +11,7 @@
 #include "hostgraphics.h"
 #include "hostrender.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost {
 namespace {

@@ -15,6 +15,7 @@
 #include "rxclasshooks.h"
 #include "rxdlinkr.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost::reg {
 

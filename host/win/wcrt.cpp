@@ -1,4 +1,5 @@
 #include "wcrt.h"
+#include "wideutf8.h"
 
 #include <sys/stat.h>
 

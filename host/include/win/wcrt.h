@@ -1,0 +1,10 @@
+// Wide-character file helpers standing in for the Windows C runtime. Paths are wide
+// strings; the file system speaks UTF-8.
+#pragma once
+#include <cstdio>
+
+typedef int errno_t;
+
+// Opens a file named by a wide path; the mode is as for fopen ("rb", "wb", ...).
+// Returns 0 and sets *file on success, the errno value otherwise (*file is then null).
+errno_t _wfopen_s(FILE** file, const wchar_t* path, const wchar_t* mode);
