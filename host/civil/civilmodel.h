@@ -18,7 +18,6 @@ inline constexpr const wchar_t* kCivilUnavailableMessage = L"Civil 3D is not ava
 void RequireCivilModel();
 
 // Ordinal comparison ignoring letter case, as Civil 3D compares object names.
-bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b);
 
 // A resident object read without opening it (the civil model's own bookkeeping reads
 // names of objects that a transaction may hold open for write). Null when erased.
