@@ -46,7 +46,7 @@ std::wstring StemOf(const std::wstring& fileName) {
 bool NamesModule(const ModuleRecord& record, const std::wstring& name) {
   const std::wstring wanted = FileNameOf(name);
   const std::wstring& fileName = record.info.name;
-  return SameTextIgnoringCase(wanted, fileName) || SameTextIgnoringCase(wanted, StemOf(fileName));
+  return pelvarhost::SameTextIgnoringCase(wanted, fileName) || pelvarhost::SameTextIgnoringCase(wanted, StemOf(fileName));
 }
 
 ModuleRecord* FindByName(const std::wstring& name) {

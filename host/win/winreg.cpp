@@ -4,6 +4,7 @@
 #include <set>
 
 #include "regfile.h"
+#include "textcase.h"
 #include "windows.h"
 
 using pelvarhost::reg::Hive;
