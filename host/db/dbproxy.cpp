@@ -94,10 +94,17 @@ void RestoreProxies() {
         delete created;
         continue;
       }
+      // The proxy is read and the new object filled as if each were open: neither is open
+      // to anyone else while the class comes back.
+      proxy->grantOpen(AcDb::kForRead);
+      std::vector<std::uint8_t> record = proxy->currentRecord();
+      proxy->resetOpenState();
       object->attachToStub(stub.get());
       object->setOwnerId(proxy->ownerId());
-      pelvarhost::MemoryFiler filer(proxy->currentRecord(), db);
+      pelvarhost::MemoryFiler filer(record, db);
+      object->grantOpen(AcDb::kForWrite);
       Acad::ErrorStatus status = object->dwgInFields(&filer);
+      object->resetOpenState();
       if (status == Acad::eOk && filer.filerStatus() == Acad::eOk) {
         Replace(stub.get(), object);
       } else {

@@ -113,6 +113,8 @@ TEST(PelvarProgram, WithoutAScriptStandardInputFollowsTheDashCLines) {
   int status = std::system(command.c_str());
   ASSERT_EQ(WEXITSTATUS(status), 0) << pelvartest::ReadWholeFile(home.path() / "err.txt");
   const std::string out = pelvartest::ReadWholeFile(home.path() / "out.txt");
+  pelvartest::ExpectCleanOutput(out);
+  pelvartest::ExpectCleanOutput(pelvartest::ReadWholeFile(home.path() / "err.txt"));
   EXPECT_NE(out.find("Command: POINT\n"), std::string::npos) << out;
   EXPECT_NE(out.find("Command: LIST\nSelect object or [ALL]: ALL\n1 entity in model space.\nPOINT"),
             std::string::npos)
