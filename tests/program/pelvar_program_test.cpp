@@ -103,6 +103,18 @@ TEST(PelvarProgram, DashCLinesRunBeforeTheScript) {
       << run.out;
 }
 
+TEST(PelvarProgram, AnEmptyDashCLineIsEnter) {
+  TempFolder home("program");
+  PelvarRun run = RunPelvar(home.path(), "LIST\nALL\n", {"-c", "LINE 0,0", "-c", "10,0", "-c", "", "-c", "DOCS"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("Specify next point or [Enter to finish]: 10,0\n"
+                         "Specify next point or [Enter to finish]: \n"
+                         "Command: DOCS\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("1 entity in model space."), std::string::npos) << run.out;
+}
+
 TEST(PelvarProgram, WithoutAScriptStandardInputFollowsTheDashCLines) {
   TempFolder home("program");
   std::ofstream(home.path() / "in.txt") << "LIST\nALL\n";
