@@ -19,6 +19,8 @@ SampleCloudRequest SmallCloud(uint64_t seed) {
 
 class PelvarFields : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { RegisterPelvarClass(); }
+  static void TearDownTestSuite() { UnregisterPelvarClass(); }
   void SetUp() override { ClearCloudCache(); }
   void TearDown() override { ClearCloudCache(); }
   TempFolder folder_;
