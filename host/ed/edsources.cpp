@@ -135,6 +135,11 @@ bool cancelledByEsc = false;
 
 int CancelLineByEsc(int, int) {
   cancelledByEsc = true;
+  // The typed text goes and the line ends, as Ctrl+C leaves it: "*Cancel*" comes below.
+  rl_delete_text(0, rl_end);
+  rl_point = 0;
+  rl_redisplay();
+  rl_crlf();
   rl_done = 1;
   return 0;
 }
