@@ -130,6 +130,9 @@ TEST_F(LoadSequence, RegistersTheEntityClassWithItsRecordAndDeletesItOnUnload) {
   delete made;
   Unload();
   EXPECT_EQ(acrxFindAcRxClass(L"Pelvar"), nullptr);
+  // Asking for the class outside the load sequence registers nothing.
+  EXPECT_EQ(Pelvar::desc(), nullptr);
+  EXPECT_EQ(acrxFindAcRxClass(L"Pelvar"), nullptr);
 }
 
 // Independent check of the application name's layout: every value of fields 2 to 4
