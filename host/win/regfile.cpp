@@ -255,6 +255,13 @@ std::string ToUtf8Text(const std::string& raw) {
   return raw;
 }
 
+// A key path names every key from the hive root down: none of its parts may be empty (a
+// leading, trailing or doubled backslash), or the file written back could not be read.
+bool IsKeyPath(std::wstring_view path) {
+  return !path.empty() && path.front() != L'\\' && path.back() != L'\\' &&
+         path.find(L"\\\\") == std::wstring_view::npos;
+}
+
 }  // namespace
 
 bool SameName(std::wstring_view a, std::wstring_view b) {
@@ -281,8 +288,12 @@ Hive ParseHive(std::string_view text) {
       continue;
     }
     if (line.front() == '[' && line.back() == ']' && line.size() > 2 && line[1] != '-') {
-      current = &EnsureKey(hive, Utf8ToWide(line.substr(1, line.size() - 2)), nullptr);
-      continue;
+      const std::wstring path = Utf8ToWide(line.substr(1, line.size() - 2));
+      if (IsKeyPath(path)) {
+        current = &EnsureKey(hive, path, nullptr);
+        continue;
+      }
+      current = nullptr;  // the values below belong to no key this reader can keep
     }
     Value value;
     if (current == nullptr || !ParseValueLine(line, &value)) {
