@@ -224,8 +224,7 @@ TEST_F(LoadSequence, LoadAddsTheDocumentReactorAndUnloadRemovesItBeforeTheClassG
   Unload();
   EXPECT_EQ(PanelCalls().destroy, 1);
   EXPECT_EQ(acrxFindAcRxClass(L"Pelvar"), nullptr);
-  // Without the reactor nothing answers any more; a reactor left behind would also bring
-  // the deleted entity class back while looking for clouds.
+  // Without the reactor nothing answers any more.
   ResetPanelCalls();
   SetPanelVisibleForTest(true);
   OpenAndCloseDrawing(false);

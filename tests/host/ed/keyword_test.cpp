@@ -67,4 +67,20 @@ TEST(PointParsing, ReadsAbsoluteRelativeAndLastPointForms) {
   EXPECT_FALSE(pelvarhost::ParsePoint(L"1,2x", from, p));
 }
 
+TEST(PointParsing, ARelativeAnswerThatOverflowsIsRefusedAndLeavesThePointAlone) {
+  const double from[3] = {1e308, -1e308, 0};
+  double p[3] = {1, 2, 3};
+  EXPECT_FALSE(pelvarhost::ParsePoint(L"@1e308,0", from, p));
+  EXPECT_FALSE(pelvarhost::ParsePoint(L"@0,-1e308", from, p));
+  const double high[3] = {0, 0, 1.7e308};
+  EXPECT_FALSE(pelvarhost::ParsePoint(L"@0,0,1.7e308", high, p));
+  EXPECT_EQ(p[0], 1);
+  EXPECT_EQ(p[1], 2);
+  EXPECT_EQ(p[2], 3);
+  // Large but finite sums are points.
+  ASSERT_TRUE(pelvarhost::ParsePoint(L"@-1e308,1e308", from, p));
+  EXPECT_EQ(p[0], 0);
+  EXPECT_EQ(p[1], 0);
+}
+
 }  // namespace
