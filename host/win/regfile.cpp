@@ -248,7 +248,7 @@ std::string ToUtf8Text(const std::string& raw) {
     std::vector<uint8_t> bytes(raw.begin() + 2, raw.end());
     std::vector<uint8_t> native = Utf16LeToNative(bytes);
     std::wstring w(native.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(w.data(), native.data(), native.size());
+    if (!native.empty()) std::memcpy(w.data(), native.data(), native.size());  // a bare mark has no data
     return WideToUtf8(w);
   }
   if (raw.rfind("\xEF\xBB\xBF", 0) == 0) return raw.substr(3);

@@ -163,6 +163,16 @@ TEST(RegistryFile, KeyPathsWithAnEmptyPartAreDamage) {
   EXPECT_EQ(again.keys[2].values[0].data, (std::vector<uint8_t>{1, 0, 0, 0}));
 }
 
+TEST_F(RegistryTest, AFileOfNothingButAUtf16MarkIsAnEmptyHive) {
+  std::filesystem::create_directories(HiveFile().parent_path());
+  std::ofstream(HiveFile(), std::ios::binary) << "\xFF\xFE";
+  const pelvarhost::reg::Hive hive = pelvarhost::reg::LoadHive();
+  EXPECT_EQ(hive.damage, "");
+  EXPECT_TRUE(hive.keys.empty());
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(RegistryTest, TextWithALineBreakReadsBackAndLaterWritesStillWork) {
   HKEY key = Create(L"Software\\Pelvar");
   const wchar_t text[] = L"first\nsecond\r";
