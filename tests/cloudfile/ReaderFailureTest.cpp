@@ -209,6 +209,19 @@ TEST_F(ReaderFailure, ChunkTableMustCoverThePointsInOrder) {
   EXPECT_EQ(Refusal(many.Bytes()), L"chunk table/point count mismatch");
 }
 
+// Counts whose sum passes 2^32 must not wrap back onto the point count: the running total
+// is the true sum, so a table that a 32-bit total would accept is refused.
+TEST_F(ReaderFailure, ChunkCountsWhoseSumWrapsThirtyTwoBitsAreRefused) {
+  Cloud endsWrapped = ValidCloud();  // 0xFFFFFFFF + 11 wraps to the 10 points
+  endsWrapped.chunksX = 2;
+  endsWrapped.chunks = {{{0, 0xFFFFFFFFu}, {0xFFFFFFFFu, 11}}};
+  EXPECT_EQ(Refusal(endsWrapped.Bytes()), L"chunk table/point count mismatch");
+  Cloud continuesWrapped = ValidCloud();  // 10 + 0xFFFFFFFF wraps to 9, where the last entry starts
+  continuesWrapped.chunksX = 3;
+  continuesWrapped.chunks = {{{0, 10}, {10, 0xFFFFFFFFu}, {9, 1}}};
+  EXPECT_EQ(Refusal(continuesWrapped.Bytes()), L"chunk table not contiguous");
+}
+
 TEST_F(ReaderFailure, FirstFailingCheckIsReported) {
   Cloud c = ValidCloud();
   c.version = 7;
