@@ -12,6 +12,8 @@ constexpr int kMaxCellsPerAxis = 256;
 // The search square is widened by this fraction so that rounding in the square root never
 // leaves out a point at exactly the best distance.
 constexpr double kReachMargin = 1e-9;
+// The first, small search square's half-side as a fraction of the search radius.
+constexpr double kFirstReachFraction = 0.125;
 
 // Cell along one axis of a value: held inside 0 .. cells - 1, NaN in the first cell. The
 // same function places points and bounds searches, so both agree where they meet.
@@ -72,19 +74,16 @@ const NearestPointIndex::ChunkGrid& NearestPointIndex::GridOf(size_t chunk) {
   return *grids_[chunk];
 }
 
-bool NearestPointIndex::FindNearestVisible(const VisibilityRule& rule, const uint8_t* overrides, double x, double y,
-                                           double& bestD2, uint32_t& index) {
+void NearestPointIndex::SearchWithin(double reach, const Query& query, Best& best) {
   const int cols = data_.chunksX, rows = data_.chunksY;
-  const auto [col, row] = ChunkCellOf(data_, x, y);
-  bool found = false;
-  size_t bestChunk = SIZE_MAX;
+  const auto [col, row] = ChunkCellOf(data_, query.x, query.y);
   for (int r = row - 1; r <= row + 1; ++r) {
     if (r < 0 || r >= rows) continue;
     for (int c = col - 1; c <= col + 1; ++c) {
       if (c < 0 || c >= cols) continue;
       const size_t chunk = static_cast<size_t>(r) * cols + c;
       const ChunkGrid& grid = GridOf(chunk);
-      const double reach = std::sqrt(bestD2) * (1 + kReachMargin);
+      const double x = query.x, y = query.y;
       if (grid.order.empty() || x + reach < grid.minX || x - reach > grid.maxX || y + reach < grid.minY ||
           y - reach > grid.maxY)
         continue;
@@ -93,25 +92,38 @@ bool NearestPointIndex::FindNearestVisible(const VisibilityRule& rule, const uin
       for (int gy = y0; gy <= y1; ++gy) {
         for (int gx = x0; gx <= x1; ++gx) {
           const size_t cell = static_cast<size_t>(gy) * grid.cells + gx;
-          for (uint32_t k = grid.start[cell]; k < grid.start[cell + 1]; ++k) {
-            const uint32_t i = grid.order[k];
-            const KmqPoint& p = data_.points[i];
-            if (!IsPointVisible(rule, EffectiveClass(p.cls, overrides, i), DecodeZ(data_, p))) continue;
-            const double dx = DecodeX(data_, p) - x, dy = DecodeY(data_, p) - y;
-            const double d2 = dx * dx + dy * dy;
-            // Within a chunk the plain search keeps the first in file order among equals.
-            if (d2 < bestD2 || (d2 == bestD2 && bestChunk == chunk && i < index)) {
-              bestD2 = d2;
-              index = i;
-              bestChunk = chunk;
-              found = true;
-            }
-          }
+          for (uint32_t k = grid.start[cell]; k < grid.start[cell + 1]; ++k) Consider(chunk, grid.order[k], query, best);
         }
       }
     }
   }
-  return found;
+}
+
+void NearestPointIndex::Consider(size_t chunk, uint32_t i, const Query& query, Best& best) const {
+  const KmqPoint& p = data_.points[i];
+  if (!IsPointVisible(query.rule, EffectiveClass(p.cls, query.overrides, i), DecodeZ(data_, p))) return;
+  const double dx = DecodeX(data_, p) - query.x, dy = DecodeY(data_, p) - query.y;
+  const double d2 = dx * dx + dy * dy;
+  // Among equal distances the plain search keeps the first it meets: the lowest chunk
+  // index (its visiting order), then the lowest file index.
+  const bool earlier = best.found && (chunk < best.chunk || (chunk == best.chunk && i < best.index));
+  if (d2 < best.d2 || (d2 == best.d2 && earlier)) best = {d2, chunk, i, true};
+}
+
+bool NearestPointIndex::FindNearestVisible(const VisibilityRule& rule, const uint8_t* overrides, double x, double y,
+                                           double& bestD2, uint32_t& index) {
+  const Query query{rule, overrides, x, y};
+  Best best{bestD2, 0, 0, false};
+  // First a small square around the position: a point found there at most its half-side
+  // away is the answer, since every point as near or nearer lies inside it.
+  const double reach = std::sqrt(bestD2) * (1 + kReachMargin);
+  const double firstReach = reach * kFirstReachFraction;
+  SearchWithin(firstReach, query, best);
+  if (!best.found || best.d2 > firstReach * firstReach) SearchWithin(reach, query, best);
+  if (!best.found) return false;
+  bestD2 = best.d2;
+  index = best.index;
+  return true;
 }
 
 std::shared_ptr<NearestPointIndex> NearestPointIndexOf(const KmqDataPtr& data) {

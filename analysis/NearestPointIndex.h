@@ -25,7 +25,21 @@ class NearestPointIndex {
 
  private:
   struct ChunkGrid;
+  struct Query {
+    const VisibilityRule& rule;
+    const uint8_t* overrides;
+    double x, y;
+  };
+  struct Best {
+    double d2;
+    size_t chunk;
+    uint32_t index;
+    bool found;
+  };
   const ChunkGrid& GridOf(size_t chunk);
+  // Considers every point of the 3 x 3 chunks within `reach` of the position on each axis.
+  void SearchWithin(double reach, const Query& query, Best& best);
+  void Consider(size_t chunk, uint32_t i, const Query& query, Best& best) const;
 
   const KmqData& data_;
   std::vector<std::unique_ptr<ChunkGrid>> grids_;
