@@ -11,6 +11,7 @@
 #include "analysis/CloudChoice.h"
 #include "analysis/CloudView.h"
 #include "analysis/CorridorStations.h"
+#include "analysis/KeywordPrompt.h"
 #include "analysis/ProfilePolyline.h"
 #include "civil/CivilBridge.h"
 #include "dbcurve.h"
@@ -73,11 +74,8 @@ double AskPositive(const ACHAR* prompt, double fallback) {
 }
 
 StationElevation AskStationElevation() {
-  acedInitGet(0, L"Max Median");
-  ACHAR answer[32] = {};
-  if (acedGetKword(L"\nStation elevation [Max/Median] <Max>: ", answer) == RTNORM && std::wstring(answer) == L"Median")
-    return StationElevation::Median;
-  return StationElevation::Max;
+  return AnswersKeyword(L"Max Median", L"\nStation elevation [Max/Median] <Max>: ", L"Median") ? StationElevation::Median
+                                                                                             : StationElevation::Max;
 }
 
 // Samples the curve every max(1, step / 2) along its length, in cloud coordinates.
@@ -120,11 +118,7 @@ CandidateColumns GatherVisiblePoints(const CloudView& view) {
 }
 
 void OfferFeatureLine(AcDbObjectId polyline, const std::wstring& cloudName) {
-  acedInitGet(0, L"Yes No");
-  ACHAR answer[32] = {};
-  if (acedGetKword(L"\nConvert to Civil 3D feature line? [Yes/No] <Yes>: ", answer) == RTNORM &&
-      std::wstring(answer) == L"No")
-    return;
+  if (AnswersKeyword(L"Yes No", L"\nConvert to Civil 3D feature line? [Yes/No] <Yes>: ", L"No")) return;
   wchar_t name[kFeatureLineNameSize];
   std::swprintf(name, kFeatureLineNameSize, L"PROF %ls", cloudName.c_str());
   std::wstring error;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "aced.h"
+#include "analysis/KeywordPrompt.h"
 #include "civil/CivilBridge.h"
 
 namespace {
@@ -46,11 +47,9 @@ void AppendGroundPoints(const CloudView& view, std::vector<double>& vertices) {
 }
 
 SurfaceSource AskSurfaceSource() {
-  acedInitGet(0, L"Points Grid");
-  ACHAR answer[32] = {};
-  if (acedGetKword(L"\nBuild surface from [Points/Grid] <Points>: ", answer) == RTNORM && std::wstring(answer) == L"Grid")
-    return SurfaceSource::Grid;
-  return SurfaceSource::Points;
+  return AnswersKeyword(L"Points Grid", L"\nBuild surface from [Points/Grid] <Points>: ", L"Grid")
+             ? SurfaceSource::Grid
+             : SurfaceSource::Points;
 }
 
 }  // namespace
@@ -64,11 +63,7 @@ void AppendSurfaceVertices(const CloudView& view, SurfaceSource source, std::vec
 
 void PelvarSurfaceCommand() {
   CloudViews views;
-  CollectCloudViews(views);
-  if (views.empty()) {
-    acutPrintf(kNoCloudInDrawing);
-    return;
-  }
+  if (!CollectCloudViewsOrSayNone(views)) return;
   const SurfaceSource source = AskSurfaceSource();
   std::vector<double> vertices;
   for (const CloudView& view : views) AppendSurfaceVertices(view, source, vertices);

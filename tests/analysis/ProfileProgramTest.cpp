@@ -41,6 +41,17 @@ std::string Summary(const terrain::Cloud& cloud, const std::vector<Sample>& samp
          note;
 }
 
+// The vertices stand at the samples, on the known ground.
+void ExpectOnTheGround(const terrain::Cloud& cloud, const std::vector<Sample>& samples,
+                       const std::vector<std::array<double, 3>>& vertices, double planTolerance, double zTolerance) {
+  ASSERT_EQ(vertices.size(), samples.size());
+  for (size_t k = 0; k < samples.size(); ++k) {
+    EXPECT_NEAR(vertices[k][0], samples[k].x, planTolerance) << k;
+    EXPECT_NEAR(vertices[k][1], samples[k].y, planTolerance) << k;
+    EXPECT_NEAR(vertices[k][2], cloud.Ground(samples[k].x, samples[k].y), zTolerance) << k;
+  }
+}
+
 constexpr const char* kPolylineSummary = "3D polyline (convert: 'Create Feature Line from Objects')";
 
 TEST_F(AnalysisProgram, ProfileOnALineBecomesAFeatureLineOnTheKnownGround) {
@@ -59,12 +70,7 @@ TEST_F(AnalysisProgram, ProfileOnALineBecomesAFeatureLineOnTheKnownGround) {
   std::string name;
   auto vertices = FeatureLineVertices(home_ / "profile.xml", name);
   EXPECT_EQ(name, "Mardel ground profile");
-  ASSERT_EQ(vertices.size(), samples.size());
-  for (size_t k = 0; k < samples.size(); ++k) {
-    EXPECT_NEAR(vertices[k][0], samples[k].x, 1e-9);
-    EXPECT_NEAR(vertices[k][1], samples[k].y, 1e-9);
-    EXPECT_NEAR(vertices[k][2], cloud.Ground(samples[k].x, samples[k].y), 1e-5);
-  }
+  ExpectOnTheGround(cloud, samples, vertices, 1e-9, 1e-5);
 }
 
 TEST_F(AnalysisProgram, ProfileOnAPolylineWithoutCivilLeavesAPolylineOnTheProfileLayer) {
@@ -87,13 +93,7 @@ TEST_F(AnalysisProgram, ProfileOnAPolylineWithoutCivilLeavesAPolylineOnTheProfil
   const size_t first = out.find("POLYLINE  Layer: \"PELVAR_PROFILE\"");
   ASSERT_NE(first, std::string::npos) << out;
   EXPECT_NE(out.find("POLYLINE  Layer: \"PELVAR_PROFILE\"", first + 1), std::string::npos) << out;
-  const auto listed = ListedVertices(out, first);
-  ASSERT_EQ(listed.size(), samples.size());
-  for (size_t k = 0; k < samples.size(); ++k) {
-    EXPECT_NEAR(listed[k][0], samples[k].x, 1e-4);
-    EXPECT_NEAR(listed[k][1], samples[k].y, 1e-4);
-    EXPECT_NEAR(listed[k][2], cloud.Ground(samples[k].x, samples[k].y), 6e-5);
-  }
+  ExpectOnTheGround(cloud, samples, ListedVertices(out, first), 1e-4, 6e-5);  // LIST prints 4 decimals
 }
 
 TEST_F(AnalysisProgram, ProfileNotesOffGridSamplesAndRefusesWhatItCannotSample) {
