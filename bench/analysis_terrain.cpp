@@ -14,10 +14,10 @@
 #include "analysis/TerrainQueries.h"
 #include "bench/cloudfile_bench_data.h"
 #include "civil/CivilBridge.h"
-#include "civilmodel.h"
 #include "cloudfile/CloudReader.h"
 #include "dbapserv.h"
 #include "dbmain.h"
+#include "entity/ModelSpace.h"
 #include "hostcmdline.h"
 #include "wcrt.h"
 
@@ -194,12 +194,11 @@ void BM_SurfacePointsWithTin(benchmark::State& state) {
     if (!Civil_CreateTinSurface(L"EG", L"bench", vertices.data(), vertices.size() / 3, text))
       state.SkipWithError("surface failed");
     // The surface triangulates when first asked for its faces: count them.
-    AeccDbSurfaceTin* surface = nullptr;
-    AcDbObjectId id = pelvarhost::civil::ModelSpaceIdsOf(&database, AeccDbSurfaceTin::desc()).front();
-    if (acdbOpenObject(surface, id, AcDb::kForRead) == Acad::eOk) {
-      state.counters["triangles"] = static_cast<double>(surface->faceCount());
-      surface->close();
-    }
+    VisitModelSpaceEntities(&database, [&state](const AcDbEntity& entity) {
+      if (const AeccDbSurfaceTin* surface = AeccDbSurfaceTin::cast(&entity))
+        state.counters["triangles"] = static_cast<double>(surface->faceCount());
+      return true;
+    });
     state.counters["vertices"] = static_cast<double>(vertices.size() / 3);
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
   }
