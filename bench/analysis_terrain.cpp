@@ -5,6 +5,7 @@
 #include <cmath>
 #include <ctime>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "aeccdb.h"
@@ -19,7 +20,6 @@
 #include "dbmain.h"
 #include "entity/ModelSpace.h"
 #include "hostcmdline.h"
-#include "wcrt.h"
 
 namespace {
 
@@ -32,7 +32,8 @@ constexpr size_t kScanStations = 10;
 const CloudViews& BenchViews() {
   static const CloudViews views = [] {
     CloudView view;
-    view.data = LoadCloudFile(pelvarhost::Utf8ToWide(cloudfile_bench::BenchFile()));
+    const std::string& path = cloudfile_bench::BenchFile();  // an ASCII path
+    view.data = LoadCloudFile(std::wstring(path.begin(), path.end()));
     view.classMask = Pelvar::kDefaultClassMask;
     return view.data ? CloudViews{view} : CloudViews{};
   }();
