@@ -46,13 +46,6 @@ std::wstring AskCloudFile() {
   return path;
 }
 
-// The tile name's bytes, one character each, up to the first NUL.
-std::wstring TileNameText(const KmqData& data) {
-  std::wstring name;
-  for (const char* c = data.tileName; *c != '\0'; ++c) name.push_back(static_cast<unsigned char>(*c));
-  return name;
-}
-
 void PrintSummary(const KmqData& data) {
   acutPrintf(L"\n%ls: %u pts, square R=%.0f ft @ (%.2f, %.2f) EPSG:%u.", TileNameText(data).c_str(), data.pointCount,
              static_cast<double>(data.halfSize), data.centerX, data.centerY, data.epsg);

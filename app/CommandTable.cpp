@@ -2,6 +2,10 @@
 // filled in when that feature is part of the module.
 #include "app/CommandTable.h"
 
+#include "analysis/CorridorProfile.h"
+#include "analysis/GroundProfile.h"
+#include "analysis/PickCommands.h"
+#include "analysis/SurfaceCommand.h"
 #include "app/AttachCommand.h"
 
 namespace {
@@ -14,17 +18,17 @@ constexpr CommandEntry Command(const ACHAR* name, AcRxFunctionPtr handler) {
 
 const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARRECLASS", nullptr),
-    Command(L"PELVARPICK", nullptr),
+    Command(L"PELVARPICK", PelvarPickCommand),
     Command(L"PELVARATTACH", PelvarAttachCommand),
-    Command(L"PELVARSURF", nullptr),
+    Command(L"PELVARSURF", PelvarSurfaceCommand),
     Command(L"PELVARCLS", nullptr),
     Command(L"PELVARMODE", nullptr),
-    Command(L"PELVARPROF", nullptr),
+    Command(L"PELVARPROF", PelvarProfileCommand),
     Command(L"PELVARABOUT", nullptr),
     Command(L"PELVARPANEL", nullptr),
-    Command(L"PELVARCOGO", nullptr),
+    Command(L"PELVARCOGO", PelvarCogoCommand),
     Command(L"PELVARAUTOCLS", nullptr),
-    Command(L"PELVARPROFC", nullptr),
+    Command(L"PELVARPROFC", PelvarCorridorProfileCommand),
     Command(L"PELVARCROP", nullptr),
     Command(L"PELVARHELP", nullptr),
     Command(L"PELVARDEFCLS", nullptr),

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "cloudfile/KmqArray.h"
 #include "cloudfile/KmqFormat.h"
@@ -39,4 +40,11 @@ inline double DecodeZ(const KmqData& d, const KmqPoint& p) { return DecodeCode(p
 // Elevation of a ground grid code: code / 65535 * groundZSpan + groundZBase.
 inline double DecodeGroundCode(const KmqData& d, uint16_t code) {
   return DecodeCode(code, d.groundZSpan, d.groundZBase);
+}
+
+// The tile's name as the host shows it: its bytes up to the first NUL, one character each.
+inline std::wstring TileNameText(const KmqData& d) {
+  std::wstring name;
+  for (const char* c = d.tileName; *c != '\0'; ++c) name.push_back(static_cast<unsigned char>(*c));
+  return name;
 }

@@ -71,13 +71,16 @@ void CollectBuckets(const KmqData& data, const DisplaySettings& settings, double
   }
 }
 
-bool NearestVisiblePoint(const KmqData& data, const DisplaySettings& settings, double x, double y,
-                         AcGePoint3d& nearest) {
+ChunkCell ChunkCellOf(const KmqData& data, double x, double y) {
+  return {CellIndex(x - data.originX, CellWidth(data), data.chunksX),
+          CellIndex(y - data.originY, CellHeight(data), data.chunksY)};
+}
+
+bool FindNearestVisible(const KmqData& data, const VisibilityRule& rule, const uint8_t* overrides, double x, double y,
+                        double& bestD2, uint32_t& index) {
   const int cols = data.chunksX, rows = data.chunksY;
-  const int col = CellIndex(x - data.originX, CellWidth(data), cols);
-  const int row = CellIndex(y - data.originY, CellHeight(data), rows);
-  double best = kSnapRadius * kSnapRadius;
-  const KmqPoint* bestPoint = nullptr;
+  const auto [col, row] = ChunkCellOf(data, x, y);
+  bool found = false;
   for (int r = row - 1; r <= row + 1; ++r) {
     if (r < 0 || r >= rows) continue;
     for (int c = col - 1; c <= col + 1; ++c) {
@@ -85,17 +88,25 @@ bool NearestVisiblePoint(const KmqData& data, const DisplaySettings& settings, d
       const KmqChunk& chunk = data.chunks[static_cast<size_t>(r) * cols + c];
       for (uint32_t i = chunk.first; i < chunk.first + chunk.count; ++i) {
         const KmqPoint& p = data.points[i];
-        if (!IsPointVisible(settings.rule, EffectiveClass(p.cls, settings.overrides, i), DecodeZ(data, p))) continue;
+        if (!IsPointVisible(rule, EffectiveClass(p.cls, overrides, i), DecodeZ(data, p))) continue;
         double dx = DecodeX(data, p) - x, dy = DecodeY(data, p) - y;
         double d2 = dx * dx + dy * dy;
-        if (d2 < best) {
-          best = d2;
-          bestPoint = &p;
+        if (d2 < bestD2) {
+          bestD2 = d2;
+          index = i;
+          found = true;
         }
       }
     }
   }
-  if (bestPoint == nullptr) return false;
-  nearest = DecodePoint(data, *bestPoint);
+  return found;
+}
+
+bool NearestVisiblePoint(const KmqData& data, const DisplaySettings& settings, double x, double y,
+                         AcGePoint3d& nearest) {
+  double best = kSnapRadius * kSnapRadius;
+  uint32_t index = 0;
+  if (!FindNearestVisible(data, settings.rule, settings.overrides, x, y, best, index)) return false;
+  nearest = DecodePoint(data, data.points[index]);
   return true;
 }

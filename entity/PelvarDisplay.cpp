@@ -10,12 +10,6 @@
 
 namespace {
 
-// The override bytes for a pass, or null when the entity has none (or they do not fit).
-const uint8_t* OverrideBytes(const ClassOverridesPtr& overrides, const KmqData& data) {
-  if (!overrides || overrides->size() != data.pointCount) return nullptr;
-  return overrides->data();
-}
-
 AcGePoint3d BoxCentre(const KmqData& data) {
   return {data.originX + 0.5 * data.sizeX, data.originY + 0.5 * data.sizeY, data.originZ + 0.5 * data.sizeZ};
 }

@@ -10,3 +10,8 @@ VisibilityRule VisibilityRuleOf(const Pelvar& entity) {
   rule.elevMax = entity.elevMax();
   return rule;
 }
+
+const uint8_t* OverrideBytes(const ClassOverridesPtr& overrides, const KmqData& data) {
+  if (!overrides || overrides->size() != data.pointCount) return nullptr;
+  return overrides->data();
+}

@@ -7,8 +7,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class Pelvar;
+struct KmqData;
 
 // The settings of one cloud that decide visibility.
 struct VisibilityRule {
@@ -20,6 +23,10 @@ struct VisibilityRule {
 
 // The rule of a cloud entity (open for read).
 VisibilityRule VisibilityRuleOf(const Pelvar& entity);
+
+// The bytes of an entity's override array, or null when it has none or its length does not
+// match the cloud's point count (such an array is never read).
+const uint8_t* OverrideBytes(const std::shared_ptr<std::vector<uint8_t>>& overrides, const KmqData& data);
 
 // The class a point counts as. `overrides` is the entity's override array (one byte per
 // point, 255 = none) or null when it has none.
