@@ -2,6 +2,9 @@
 // filled in when that feature is part of the module.
 #include "app/CommandTable.h"
 
+#include "classify/ClassCommands.h"
+#include "classify/CropCommand.h"
+#include "classify/ReclassCommand.h"
 #include "entity/AttachCommand.h"
 
 namespace {
@@ -13,21 +16,21 @@ constexpr CommandEntry Command(const ACHAR* name, AcRxFunctionPtr handler) {
 }  // namespace
 
 const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
-    Command(L"PELVARRECLASS", nullptr),
+    Command(L"PELVARRECLASS", PelvarReclassCommand),
     Command(L"PELVARPICK", nullptr),
     Command(L"PELVARATTACH", PelvarAttachCommand),
     Command(L"PELVARSURF", nullptr),
-    Command(L"PELVARCLS", nullptr),
-    Command(L"PELVARMODE", nullptr),
+    Command(L"PELVARCLS", PelvarClassToggleCommand),
+    Command(L"PELVARMODE", PelvarColorModeCommand),
     Command(L"PELVARPROF", nullptr),
     Command(L"PELVARABOUT", nullptr),
     Command(L"PELVARPANEL", nullptr),
     Command(L"PELVARCOGO", nullptr),
-    Command(L"PELVARAUTOCLS", nullptr),
+    Command(L"PELVARAUTOCLS", PelvarAutoClassifyCommand),
     Command(L"PELVARPROFC", nullptr),
-    Command(L"PELVARCROP", nullptr),
-    Command(L"PELVARHELP", nullptr),
-    Command(L"PELVARDEFCLS", nullptr),
+    Command(L"PELVARCROP", PelvarCropCommand),
+    Command(L"PELVARHELP", PelvarHelpCommand),
+    Command(L"PELVARDEFCLS", PelvarDefaultClassesCommand),
     Command(L"PELVARMIRROR", nullptr),
     Command(L"PELVARFETCH", nullptr),
 };

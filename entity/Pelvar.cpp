@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "classify/ClassOverrides.h"
 #include "cloudfile/CloudReader.h"
 
 // --- Runtime class members. The class record itself is registered by RegisterPelvarClass.

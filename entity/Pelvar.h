@@ -117,11 +117,6 @@ class Pelvar : public AcDbEntity {
   bool m_autoClassify = false;
 };
 
-// Rebuilds the entity's override classes from its edits and automatic-classification
-// switch over `data` (creating, refilling or dropping the array) and clears the dirty mark.
-// Called by Pelvar::ClassOverrides() when the mark is set.
-void RebuildClassOverrides(const Pelvar& entity, const KmqData& data);
-
 // The entity class's registration: creates (or reuses) the runtime class "Pelvar" and
 // links the class tree; aborts the host with "Class mismatch" when another class already
 // holds the name. Unregistering deletes the class (its objects become proxies).
