@@ -87,6 +87,14 @@ class ClassifyProgram : public testing::Test {
     return text;
   }
 
+  // The transcript from the first line that starts with `from` up to the next line that
+  // starts with `until` (not included).
+  static std::string Section(const std::string& out, const std::string& from, const std::string& until) {
+    std::string text = From(out, from);
+    size_t end = text.find("\n" + until, from.size());
+    return end == std::string::npos ? text : text.substr(0, end + 1);
+  }
+
   pelvartest::TempFolder home_{"classifyprog"};
   fs::path downloads_ = home_.path() / "Downloads";
   pelvartest::ScopedEnv downloadsEnv_{"XDG_DOWNLOAD_DIR", downloads_.string()};
