@@ -9,6 +9,8 @@
 // whose node values are whole multiples of 1/1024 ft spanning exactly 65535/1024 ft, so the
 // file stores them without loss and bilinear interpolation reproduces the plane.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -77,11 +79,16 @@ struct Cloud {
   }
 };
 
-// printf-style formatting in the C locale, as the command line prints.
+// printf-style formatting in the C locale, as the command line prints. The value must not
+// lie so near a rounding boundary that the file's storage error could change the text.
 inline std::string Format(const char* format, double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, format, value);
-  return buffer;
+  auto text = [format](double v) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, v);
+    return std::string(buffer);
+  };
+  EXPECT_EQ(text(value - 1e-5), text(value + 1e-5)) << "expected value " << value << " is too near a rounding step";
+  return text(value);
 }
 
 }  // namespace terrain
