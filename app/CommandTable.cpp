@@ -2,6 +2,7 @@
 // filled in when that feature is part of the module.
 #include "app/CommandTable.h"
 
+#include "analysis/PickCommands.h"
 #include "classify/ClassCommands.h"
 #include "classify/CropCommand.h"
 #include "classify/ReclassCommand.h"
@@ -17,7 +18,7 @@ constexpr CommandEntry Command(const ACHAR* name, AcRxFunctionPtr handler) {
 
 const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARRECLASS", PelvarReclassCommand),
-    Command(L"PELVARPICK", nullptr),
+    Command(L"PELVARPICK", PelvarPickCommand),
     Command(L"PELVARATTACH", PelvarAttachCommand),
     Command(L"PELVARSURF", nullptr),
     Command(L"PELVARCLS", PelvarClassToggleCommand),
