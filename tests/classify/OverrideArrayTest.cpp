@@ -62,7 +62,7 @@ TEST_F(OverrideArrayTest, EditsAppliedOneAtATimeGiveTheArrayBuiltFromScratch) {
   std::mt19937_64 random(20261207);
   auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
   int resets = 0, switches = 0, edits = 0, classesOfNone = 0;
-  for (int step = 0; step < 160; ++step) {
+  for (int step = 0; step < 160; ++step) {  // the last step compares
     const int action = static_cast<int>(random() % 16);
     if (action == 0) {
       pelvarhost::OutputCapture quiet;
@@ -90,6 +90,9 @@ TEST_F(OverrideArrayTest, EditsAppliedOneAtATimeGiveTheArrayBuiltFromScratch) {
       EXPECT_EQ(ApplyReclassRect(a, b, cls), expected) << "step " << step;
       ++edits;
     }
+    // Looking at the arrays brings them up to date; between looks, edits also meet arrays
+    // that a switch or a reset left to be rebuilt.
+    if (random() % 3 != 0 && step != 159) continue;
     for (AcDbObjectId id : ids) {
       OpenedObject<Pelvar> cloud = Open(id, AcDb::kForRead);
       Comparison c = Compare(*cloud);
