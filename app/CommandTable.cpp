@@ -2,6 +2,7 @@
 // filled in when that feature is part of the module.
 #include "app/CommandTable.h"
 
+#include "analysis/GroundProfile.h"
 #include "analysis/PickCommands.h"
 #include "classify/ClassCommands.h"
 #include "classify/CropCommand.h"
@@ -23,10 +24,10 @@ const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARSURF", nullptr),
     Command(L"PELVARCLS", PelvarClassToggleCommand),
     Command(L"PELVARMODE", PelvarColorModeCommand),
-    Command(L"PELVARPROF", nullptr),
+    Command(L"PELVARPROF", PelvarProfileCommand),
     Command(L"PELVARABOUT", nullptr),
     Command(L"PELVARPANEL", nullptr),
-    Command(L"PELVARCOGO", nullptr),
+    Command(L"PELVARCOGO", PelvarCogoCommand),
     Command(L"PELVARAUTOCLS", PelvarAutoClassifyCommand),
     Command(L"PELVARPROFC", nullptr),
     Command(L"PELVARCROP", PelvarCropCommand),

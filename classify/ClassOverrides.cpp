@@ -8,14 +8,10 @@ namespace {
 
 constexpr uint32_t kCodeCount = 65536;
 
-// Height bands of the automatic classification (feet above ground) and their classes.
+// Upper bounds of the height bands of the automatic classification (feet above ground).
 constexpr double kNoiseBelow = -3.0;
 constexpr double kLowVegetationBelow = 6.5;
 constexpr double kMediumVegetationBelow = 16.0;
-constexpr uint8_t kLowNoise = 7;
-constexpr uint8_t kLowVegetation = 3;
-constexpr uint8_t kMediumVegetation = 4;
-constexpr uint8_t kHighVegetation = 5;
 
 // The run of codes whose decoded value lies inside the interval, where `below` and `above`
 // tell a value left or right of it. Decoding is monotonic in the code (rising for a positive
@@ -72,16 +68,6 @@ uint8_t AutoClassOf(const KmqData& data, const KmqPoint& point) {
   return HeightAboveGroundClass(DecodeZ(data, point) - ground);
 }
 
-void ApplyEdit(const KmqData& data, const ReclassEdit& edit, uint8_t* overrides) {
-  EditRuns runs = RunsOf(data, edit);
-  if (runs.x.empty() || runs.y.empty()) return;
-  const uint8_t cls = EditClass(edit);
-  const KmqPoint* points = data.points.data();
-  for (size_t i = 0, n = data.points.size(); i < n; ++i) {
-    if (runs.x.contains(points[i].qx) && runs.y.contains(points[i].qy)) overrides[i] = cls;
-  }
-}
-
 void ApplyAutoClasses(const KmqData& data, uint8_t* overrides) {
   const KmqPoint* points = data.points.data();
   for (size_t i = 0, n = data.points.size(); i < n; ++i) {
@@ -111,7 +97,8 @@ CodeRun CodesFrom(float size, double origin, double low, double high) {
 void ComputeClassOverrides(const KmqData& data, std::span<const ReclassEdit> edits, bool autoClassify,
                            ClassOverrideArray& overrides) {
   overrides.assign(data.points.size(), kNoOverride);
-  for (const ReclassEdit& edit : edits) ApplyEdit(data, edit, overrides.data());
+  // Classes by height come last, over every point no edit claimed.
+  for (const ReclassEdit& edit : edits) ApplyNewReclassEdit(data, edit, false, overrides);
   if (autoClassify) ApplyAutoClasses(data, overrides.data());
 }
 
@@ -141,11 +128,6 @@ uint32_t CountReclassifiedPoints(const KmqData& data, const ReclassEdit& edit) {
   uint32_t changed = 0;
   for (const KmqPoint& p : data.points) changed += runs.x.contains(p.qx) && runs.y.contains(p.qy) && p.cls != cls;
   return changed;
-}
-
-bool EditMissesCloud(const KmqData& data, const ReclassEdit& edit) {
-  EditRuns runs = RunsOf(data, edit);
-  return runs.x.empty() || runs.y.empty();
 }
 
 void RebuildClassOverrides(const Pelvar& entity, const KmqData& data) {

@@ -7,10 +7,8 @@
 #include <span>
 
 #include "cloudfile/KmqData.h"
+#include "entity/LasClasses.h"
 #include "entity/Pelvar.h"
-
-// The stored class the automatic classification works on, and the classes it gives.
-inline constexpr uint8_t kUnclassified = 1;
 
 // The class of an unclassified point at height h above the ground (feet):
 // below -3 noise (7), below 6.5 low (3), below 16 medium (4), else high vegetation (5).
@@ -39,13 +37,11 @@ void ComputeClassOverrides(const KmqData& data, std::span<const ReclassEdit> edi
 void RebuildClassOverrides(const Pelvar& entity, const KmqData& data);
 
 // Brings an array that was current before `edit` up to date with it (same result as
-// ComputeClassOverrides over the longer list) in one pass over the points inside the edit's
-// x range. Returns the number of points inside whose stored class differs from the edit's.
+// ComputeClassOverrides over the longer list) in one pass over the points; a cloud the
+// edit misses is not scanned at all. Returns the number of points inside whose stored
+// class differs from the edit's.
 uint32_t ApplyNewReclassEdit(const KmqData& data, const ReclassEdit& edit, bool autoClassify,
                              ClassOverrideArray& overrides);
 
 // The number of points inside the edit whose stored class differs from the edit's class.
 uint32_t CountReclassifiedPoints(const KmqData& data, const ReclassEdit& edit);
-
-// True when the edit's rectangle cannot hold a point of the cloud (it misses the cloud's box).
-bool EditMissesCloud(const KmqData& data, const ReclassEdit& edit);

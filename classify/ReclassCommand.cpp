@@ -16,10 +16,6 @@ constexpr const ACHAR* kClassNumberPrompt = L"\nLAS class number (0-254): ";
 constexpr const ACHAR* kFirstCornerPrompt = L"\nFirst corner of area <Enter to finish>: ";
 constexpr const ACHAR* kOppositeCornerPrompt = L"Opposite corner: ";
 
-constexpr uint8_t kGround = 2;
-constexpr uint8_t kBuilding = 6;
-constexpr uint8_t kWater = 9;
-constexpr uint8_t kHighVegetation = 5;
 // The largest class an edit can give: 255 stands for "no override".
 constexpr short kLargestEditClass = kNoOverride - 1;
 
