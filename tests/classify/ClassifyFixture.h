@@ -71,6 +71,8 @@ inline std::vector<uint8_t> OracleOverrides(const KmqData& d, const std::vector<
 // A drawing set as the working database, and a folder for its cloud files.
 class DrawingTest : public testing::Test {
  protected:
+  static void SetUpTestSuite() { RegisterPelvarClass(); }
+  static void TearDownTestSuite() { UnregisterPelvarClass(); }
   void SetUp() override {
     acdbHostApplicationServices()->setWorkingDatabase(&db_);
     pelvarhost::ResetInput();
