@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "acutads.h"
 #include "dbapserv.h"
 #include "entity/ModelSpace.h"
 
@@ -27,6 +28,12 @@ void CollectCloudViews(CloudViews& views) {
     if (data != nullptr) views.push_back(MakeCloudView(*cloud, std::move(data)));
     return true;
   });
+}
+
+bool CollectCloudViewsOrSayNone(CloudViews& views) {
+  CollectCloudViews(views);
+  if (views.empty()) acutPrintf(kNoCloudInDrawing);
+  return !views.empty();
 }
 
 VisibilityRule VisibilityRuleOf(const CloudView& view) {

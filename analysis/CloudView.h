@@ -34,6 +34,9 @@ CloudView MakeCloudView(const Pelvar& entity, KmqDataPtr data);
 // space, in drawing order. Entities whose file cannot be loaded are left out silently.
 void CollectCloudViews(CloudViews& views);
 
+// Collects the views; when there are none, prints kNoCloudInDrawing and returns false.
+bool CollectCloudViewsOrSayNone(CloudViews& views);
+
 // The view's visibility settings as one rule.
 VisibilityRule VisibilityRuleOf(const CloudView& view);
 

@@ -116,11 +116,7 @@ std::optional<uint32_t> LegParts(double length, double step) {
 
 void PelvarProfileCommand() {
   CloudViews views;
-  CollectCloudViews(views);
-  if (views.empty()) {
-    acutPrintf(kNoCloudInDrawing);
-    return;
-  }
+  if (!CollectCloudViewsOrSayNone(views)) return;
   const double step = ProfileStep(views);
   const std::vector<PlanPoint> vertices = AskAlignment(views, step);
   if (vertices.empty()) return;
@@ -135,7 +131,9 @@ void PelvarProfileCommand() {
     acutPrintf(L"\nAlignment is outside the cloud ground grid.");
     return;
   }
-  const AcDbObjectId polyline = AppendProfilePolyline(samples.points, EnsureProfileLayer());
+  const AcDbObjectId layer = EnsureProfileLayer();
+  if (layer.isNull()) return;
+  const AcDbObjectId polyline = AppendProfilePolyline(samples.points, layer);
   if (polyline.isNull()) return;
   std::wstring error;
   const bool converted =

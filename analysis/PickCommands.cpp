@@ -4,12 +4,11 @@
 
 #include "aced.h"
 #include "analysis/CloudView.h"
+#include "analysis/KeywordPrompt.h"
 #include "analysis/TerrainQueries.h"
 #include "civil/CivilBridge.h"
 
 namespace {
-
-constexpr const ACHAR* kNearestKeyword = L"Nearest";
 
 // The COGO description of a cloud point by its effective class.
 const wchar_t* CogoDescription(uint8_t cls) {
@@ -25,12 +24,9 @@ const wchar_t* CogoDescription(uint8_t cls) {
 enum class ElevationSource { Ground, Nearest };
 
 ElevationSource AskElevationSource() {
-  acedInitGet(0, L"Ground Nearest");
-  ACHAR answer[32] = {};
-  if (acedGetKword(L"\nElevation source [Ground/Nearest] <Ground>: ", answer) == RTNORM &&
-      std::wstring(answer) == kNearestKeyword)
-    return ElevationSource::Nearest;
-  return ElevationSource::Ground;
+  return AnswersKeyword(L"Ground Nearest", L"\nElevation source [Ground/Nearest] <Ground>: ", L"Nearest")
+             ? ElevationSource::Nearest
+             : ElevationSource::Ground;
 }
 
 // One COGO point's elevation and description; false (after the command's note) when the
@@ -59,11 +55,7 @@ bool CogoElevation(const CloudViews& views, ElevationSource source, double x, do
 
 void PelvarPickCommand() {
   CloudViews views;
-  CollectCloudViews(views);
-  if (views.empty()) {
-    acutPrintf(kNoCloudInDrawing);
-    return;
-  }
+  if (!CollectCloudViewsOrSayNone(views)) return;
   ads_point click;
   if (acedGetPoint(nullptr, L"\nPick a point on the cloud: ", click) != RTNORM) return;
   CloudPointHit hit;
@@ -83,11 +75,7 @@ void PelvarPickCommand() {
 
 void PelvarCogoCommand() {
   CloudViews views;
-  CollectCloudViews(views);
-  if (views.empty()) {
-    acutPrintf(kNoCloudInDrawing);
-    return;
-  }
+  if (!CollectCloudViewsOrSayNone(views)) return;
   const ElevationSource source = AskElevationSource();
   int created = 0;
   ads_point click;

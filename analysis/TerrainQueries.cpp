@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "entity/DisplayPass.h"
+#include "analysis/NearestPointIndex.h"
 
 namespace {
 
@@ -50,7 +50,9 @@ bool NearestCloudPoint(const CloudViews& views, const AcGePoint3d& world, double
     const AcGePoint3d local = view.toCloud * world;
     uint32_t index = 0;
     const uint8_t* overrides = OverrideBytesOf(view);
-    if (!FindNearestVisible(data, VisibilityRuleOf(view), overrides, local.x, local.y, best, index)) continue;
+    if (!NearestPointIndexOf(view.data)->FindNearestVisible(VisibilityRuleOf(view), overrides, local.x, local.y, best,
+                                                            index))
+      continue;
     const KmqPoint& p = data.points[index];
     hit.world = view.toWorld * AcGePoint3d(DecodeX(data, p), DecodeY(data, p), DecodeZ(data, p));
     hit.cls = EffectiveClass(p.cls, overrides, index);

@@ -2,8 +2,10 @@
 // filled in when that feature is part of the module.
 #include "app/CommandTable.h"
 
+#include "analysis/CorridorProfile.h"
 #include "analysis/GroundProfile.h"
 #include "analysis/PickCommands.h"
+#include "analysis/SurfaceCommand.h"
 #include "classify/ClassCommands.h"
 #include "classify/CropCommand.h"
 #include "classify/ReclassCommand.h"
@@ -21,7 +23,7 @@ const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARRECLASS", PelvarReclassCommand),
     Command(L"PELVARPICK", PelvarPickCommand),
     Command(L"PELVARATTACH", PelvarAttachCommand),
-    Command(L"PELVARSURF", nullptr),
+    Command(L"PELVARSURF", PelvarSurfaceCommand),
     Command(L"PELVARCLS", PelvarClassToggleCommand),
     Command(L"PELVARMODE", PelvarColorModeCommand),
     Command(L"PELVARPROF", PelvarProfileCommand),
@@ -29,7 +31,7 @@ const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARPANEL", nullptr),
     Command(L"PELVARCOGO", PelvarCogoCommand),
     Command(L"PELVARAUTOCLS", PelvarAutoClassifyCommand),
-    Command(L"PELVARPROFC", nullptr),
+    Command(L"PELVARPROFC", PelvarCorridorProfileCommand),
     Command(L"PELVARCROP", PelvarCropCommand),
     Command(L"PELVARHELP", PelvarHelpCommand),
     Command(L"PELVARDEFCLS", PelvarDefaultClassesCommand),

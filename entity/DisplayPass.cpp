@@ -70,11 +70,15 @@ void CollectBuckets(const KmqData& data, const DisplaySettings& settings, double
   }
 }
 
+ChunkCell ChunkCellOf(const KmqData& data, double x, double y) {
+  return {CellIndex(x - data.originX, CellWidth(data), data.chunksX),
+          CellIndex(y - data.originY, CellHeight(data), data.chunksY)};
+}
+
 bool FindNearestVisible(const KmqData& data, const VisibilityRule& rule, const uint8_t* overrides, double x, double y,
                         double& bestD2, uint32_t& index) {
   const int cols = data.chunksX, rows = data.chunksY;
-  const int col = CellIndex(x - data.originX, CellWidth(data), cols);
-  const int row = CellIndex(y - data.originY, CellHeight(data), rows);
+  const auto [col, row] = ChunkCellOf(data, x, y);
   bool found = false;
   for (int r = row - 1; r <= row + 1; ++r) {
     if (r < 0 || r >= rows) continue;

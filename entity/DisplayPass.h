@@ -48,6 +48,15 @@ int PointBucket(uint8_t colorMode, unsigned effectiveClass, uint16_t intensity, 
 // Sorts the considered visible points of every chunk into the buckets (cleared first).
 void CollectBuckets(const KmqData& data, const DisplaySettings& settings, double budget, ColourBuckets& buckets);
 
+// The chunk cell of a cloud position: column and row truncated toward zero, from cell sizes
+// computed in single precision. Far or NaN positions are held just outside the grid, where
+// they reach no chunk.
+struct ChunkCell {
+  int col = 0;
+  int row = 0;
+};
+ChunkCell ChunkCellOf(const KmqData& data, double x, double y);
+
 // The nearest visible point in plan strictly closer than sqrt(bestD2) to (x, y), in cloud
 // coordinates, searching the chunk cell of (x, y) and its eight neighbours (rows, then
 // columns, ascending; file order within a cell; the first of equals wins). On success

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <pugixml.hpp>
 
 #include "tests/analysis/ProgramFixture.h"
 
@@ -42,23 +41,15 @@ std::string Summary(const terrain::Cloud& cloud, const std::vector<Sample>& samp
          note;
 }
 
-// The vertices of the first feature line in a LandXML file, in order.
-std::vector<std::array<double, 3>> FeatureLineVertices(const std::filesystem::path& file, std::string& name) {
-  pugi::xml_document document;
-  EXPECT_TRUE(document.load_file(file.c_str()));
-  pugi::xml_node feature = document.child("LandXML").child("PlanFeatures").child("PlanFeature");
-  name = feature.attribute("name").value();
-  std::vector<std::array<double, 3>> vertices;
-  auto add = [&](const char* text) {
-    double n = 0, e = 0, z = 0;
-    EXPECT_EQ(std::sscanf(text, "%lf %lf %lf", &n, &e, &z), 3);
-    vertices.push_back({e, n, z});
-  };
-  for (pugi::xml_node line : feature.child("CoordGeom").children("Line")) {
-    if (vertices.empty()) add(line.child("Start").text().get());
-    add(line.child("End").text().get());
+// The vertices stand at the samples, on the known ground.
+void ExpectOnTheGround(const terrain::Cloud& cloud, const std::vector<Sample>& samples,
+                       const std::vector<std::array<double, 3>>& vertices, double planTolerance, double zTolerance) {
+  ASSERT_EQ(vertices.size(), samples.size());
+  for (size_t k = 0; k < samples.size(); ++k) {
+    EXPECT_NEAR(vertices[k][0], samples[k].x, planTolerance) << k;
+    EXPECT_NEAR(vertices[k][1], samples[k].y, planTolerance) << k;
+    EXPECT_NEAR(vertices[k][2], cloud.Ground(samples[k].x, samples[k].y), zTolerance) << k;
   }
-  return vertices;
 }
 
 constexpr const char* kPolylineSummary = "3D polyline (convert: 'Create Feature Line from Objects')";
@@ -79,12 +70,7 @@ TEST_F(AnalysisProgram, ProfileOnALineBecomesAFeatureLineOnTheKnownGround) {
   std::string name;
   auto vertices = FeatureLineVertices(home_ / "profile.xml", name);
   EXPECT_EQ(name, "Mardel ground profile");
-  ASSERT_EQ(vertices.size(), samples.size());
-  for (size_t k = 0; k < samples.size(); ++k) {
-    EXPECT_NEAR(vertices[k][0], samples[k].x, 1e-9);
-    EXPECT_NEAR(vertices[k][1], samples[k].y, 1e-9);
-    EXPECT_NEAR(vertices[k][2], cloud.Ground(samples[k].x, samples[k].y), 1e-5);
-  }
+  ExpectOnTheGround(cloud, samples, vertices, 1e-9, 1e-5);
 }
 
 TEST_F(AnalysisProgram, ProfileOnAPolylineWithoutCivilLeavesAPolylineOnTheProfileLayer) {
@@ -107,17 +93,7 @@ TEST_F(AnalysisProgram, ProfileOnAPolylineWithoutCivilLeavesAPolylineOnTheProfil
   const size_t first = out.find("POLYLINE  Layer: \"PELVAR_PROFILE\"");
   ASSERT_NE(first, std::string::npos) << out;
   EXPECT_NE(out.find("POLYLINE  Layer: \"PELVAR_PROFILE\"", first + 1), std::string::npos) << out;
-  size_t at = first;
-  for (const Sample& s : samples) {
-    at = out.find("at point X=", at);
-    ASSERT_NE(at, std::string::npos) << out;
-    double x = 0, y = 0, z = 0;
-    ASSERT_EQ(std::sscanf(out.c_str() + at, "at point X=%lf  Y=%lf  Z=%lf", &x, &y, &z), 3);
-    EXPECT_NEAR(x, s.x, 1e-4);
-    EXPECT_NEAR(y, s.y, 1e-4);
-    EXPECT_NEAR(z, cloud.Ground(s.x, s.y), 6e-5);
-    ++at;
-  }
+  ExpectOnTheGround(cloud, samples, ListedVertices(out, first), 1e-4, 6e-5);  // LIST prints 4 decimals
 }
 
 TEST_F(AnalysisProgram, ProfileNotesOffGridSamplesAndRefusesWhatItCannotSample) {

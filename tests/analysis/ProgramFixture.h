@@ -3,7 +3,10 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <fstream>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
@@ -41,6 +44,39 @@ class AnalysisProgram : public testing::Test {
     size_t at = out.find("Command: " + command + "\n");
     EXPECT_NE(at, std::string::npos) << out;
     return at == std::string::npos ? std::string() : out.substr(at);
+  }
+
+  // The vertices (x, y, z) listed by LIST for the first polyline whose listing starts at or
+  // after `from`.
+  static std::vector<std::array<double, 3>> ListedVertices(const std::string& out, size_t from) {
+    std::vector<std::array<double, 3>> vertices;
+    size_t at = out.find("POLYLINE  Layer:", from);
+    size_t end = at == std::string::npos ? at : out.find("Length = ", at);
+    for (at = out.find("at point X=", at); at < end; at = out.find("at point X=", at + 1)) {
+      double x = 0, y = 0, z = 0;
+      EXPECT_EQ(std::sscanf(out.c_str() + at, "at point X=%lf  Y=%lf  Z=%lf", &x, &y, &z), 3);
+      vertices.push_back({x, y, z});
+    }
+    return vertices;
+  }
+
+  // The vertices (x, y, z) of the first feature line of a LandXML file, and its name.
+  static std::vector<std::array<double, 3>> FeatureLineVertices(const std::filesystem::path& file, std::string& name) {
+    pugi::xml_document document;
+    EXPECT_TRUE(document.load_file(file.c_str()));
+    pugi::xml_node feature = document.child("LandXML").child("PlanFeatures").child("PlanFeature");
+    name = feature.attribute("name").value();
+    std::vector<std::array<double, 3>> vertices;
+    auto add = [&](const char* text) {
+      double n = 0, e = 0, z = 0;
+      EXPECT_EQ(std::sscanf(text, "%lf %lf %lf", &n, &e, &z), 3);
+      vertices.push_back({e, n, z});
+    };
+    for (pugi::xml_node line : feature.child("CoordGeom").children("Line")) {
+      if (vertices.empty()) add(line.child("Start").text().get());
+      add(line.child("End").text().get());
+    }
+    return vertices;
   }
 
   pelvartest::TempFolder home_;

@@ -7,6 +7,8 @@
 #include <random>
 
 #include "analysis/TerrainQueries.h"
+#include "entity/DisplayPass.h"
+#include "tools/samplegen/SampleCloud.h"
 #include "tests/analysis/ViewFixture.h"
 
 namespace {
@@ -164,6 +166,80 @@ TEST(NearestPoint, PositionsFarOutsideOrNotANumberFindNothing) {
   for (AcGePoint3d far : {AcGePoint3d(kNaN, 2000.0, 0.0), AcGePoint3d(1000.0, kNaN, 0.0), AcGePoint3d(1e300, 1e300, 0.0),
                           AcGePoint3d(-1e300, 2000.0, 0.0), AcGePoint3d(1000.0, -1e18, 0.0)})
     EXPECT_FALSE(NearestCloudPoint(views, far, kNearestSearchRadius, hit));
+}
+
+// The plain search over the 3 x 3 chunk cells, view by view, as the oracle for the index.
+bool ScanNearest(const CloudViews& views, double x, double y, CloudPointHit& hit) {
+  double best = kNearestSearchRadius * kNearestSearchRadius;
+  bool found = false;
+  for (const CloudView& view : views) {
+    const AcGePoint3d local = view.toCloud * AcGePoint3d(x, y, 0);
+    uint32_t index = 0;
+    if (!FindNearestVisible(*view.data, VisibilityRuleOf(view), OverrideBytesOf(view), local.x, local.y, best, index))
+      continue;
+    const KmqPoint& p = view.data->points[index];
+    hit.world = view.toWorld * AcGePoint3d(DecodeX(*view.data, p), DecodeY(*view.data, p), DecodeZ(*view.data, p));
+    hit.cls = EffectiveClassAt(view, index);
+    hit.intensity = p.intensity;
+    found = true;
+  }
+  return found;
+}
+
+TEST(NearestPoint, TheIndexFindsWhatThePlainChunkSearchFinds) {
+  SampleCloudRequest request;
+  request.pointCount = 150'000;
+  request.seed = 77;
+  request.side = 600.0;  // dense: many points share codes, so ties are common
+  std::vector<uint8_t> bytes = BuildSampleKmq2(request);
+  CloudView view = ViewOf(crafted::WriteTestFile("generated.kmt", bytes));
+  CloudView windowed = view;
+  windowed.classMask = 0x0000FFFFu;
+  windowed.elevFilterOn = true;
+  windowed.elevMin = view.data->originZ + 5;
+  windowed.elevMax = view.data->originZ + 40;
+  windowed.classOverrides = std::make_shared<ClassOverrideArray>(view.data->pointCount, kNoOverride);
+  for (size_t i = 0; i < view.data->pointCount; i += 3) (*windowed.classOverrides)[i] = static_cast<uint8_t>(i % 40);
+  std::mt19937_64 random(99);
+  std::uniform_real_distribution<double> u(-0.1, 1.1);
+  for (const CloudViews& views : {CloudViews{view}, CloudViews{windowed}, CloudViews{windowed, view}}) {
+    for (int n = 0; n < 1500; ++n) {
+      // Half the queries sit exactly on a stored point's position, where ties are found.
+      double x = view.data->originX + u(random) * view.data->sizeX, y = view.data->originY + u(random) * view.data->sizeY;
+      if (n % 2 == 0) {
+        const KmqPoint& p = view.data->points[random() % view.data->pointCount];
+        x = DecodeX(*view.data, p), y = DecodeY(*view.data, p);
+      }
+      CloudPointHit indexed, scanned;
+      const bool found = NearestCloudPoint(views, AcGePoint3d(x, y, 0), kNearestSearchRadius, indexed);
+      ASSERT_EQ(found, ScanNearest(views, x, y, scanned)) << x << ", " << y;
+      if (!found) continue;
+      ASSERT_EQ(indexed.world.x, scanned.world.x) << x << ", " << y;
+      ASSERT_EQ(indexed.world.y, scanned.world.y);
+      ASSERT_EQ(indexed.world.z, scanned.world.z);
+      ASSERT_EQ(indexed.cls, scanned.cls);
+      ASSERT_EQ(indexed.intensity, scanned.intensity);
+    }
+  }
+}
+
+TEST(NearestPoint, TheIndexKeepsThePlainSearchsChoiceAmongEqualDistances) {
+  terrain::Cloud cloud;
+  const uint8_t classes[] = {2, 6, 9, 17, 20, 2, 6};
+  for (uint8_t cls : classes) cloud.AddAt(500.0, 500.0, cls / 4.0, cls);  // one spot, seven points
+  // Equal distances from (1512, 2512) on both sides of the chunk line at x = 1512.
+  cloud.AddAt(508.0, 512.0, 1.0, 6);
+  cloud.AddAt(516.0, 512.0, 2.0, 9);
+  cloud.AddAt(512.0, 508.0, 3.0, 17);
+  cloud.AddAt(512.0, 516.0, 4.0, 20);
+  CloudViews views = {ViewOf(WriteCloud(cloud, "ties.kmt"))};
+  for (AcGePoint3d at : {AcGePoint3d(1500, 2500, 0), AcGePoint3d(1501, 2500, 0), AcGePoint3d(1512, 2512, 0)}) {
+    CloudPointHit indexed, scanned;
+    ASSERT_TRUE(NearestCloudPoint(views, at, kNearestSearchRadius, indexed));
+    ASSERT_TRUE(ScanNearest(views, at.x, at.y, scanned));
+    EXPECT_EQ(indexed.world, scanned.world);
+    EXPECT_EQ(indexed.cls, scanned.cls);
+  }
 }
 
 }  // namespace
