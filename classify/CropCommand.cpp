@@ -1,11 +1,11 @@
 #include "classify/CropCommand.h"
 
-#include <cwchar>
 #include <optional>
 #include <string>
 
 #include "aced.h"
 #include "analysis/CloudChoice.h"
+#include "analysis/KeywordPrompt.h"
 #include "classify/CropCut.h"
 #include "cloudfile/CloudReader.h"
 #include "cloudfile/WholeFileSave.h"
@@ -55,11 +55,7 @@ std::wstring SaveCrop(const std::wstring& sourcePath, const std::vector<uint8_t>
 }
 
 // Only a plain "No" leaves the new cloud unattached.
-bool UserWantsAttach() {
-  ACHAR answer[8] = L"";
-  acedInitGet(0, L"Yes No");
-  return !(acedGetKword(kAttachPrompt, answer) == RTNORM && std::wcscmp(answer, L"No") == 0);
-}
+bool UserWantsAttach() { return !AnswersKeyword(L"Yes No", kAttachPrompt, L"No"); }
 
 void AttachCrop(const std::wstring& path, const SourceLook& look) {
   AcDbDatabase* database = acdbHostApplicationServices()->workingDatabase();
