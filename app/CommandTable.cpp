@@ -6,10 +6,10 @@
 #include "analysis/GroundProfile.h"
 #include "analysis/PickCommands.h"
 #include "analysis/SurfaceCommand.h"
+#include "app/AttachCommand.h"
 #include "classify/ClassCommands.h"
 #include "classify/CropCommand.h"
 #include "classify/ReclassCommand.h"
-#include "entity/AttachCommand.h"
 
 namespace {
 

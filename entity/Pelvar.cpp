@@ -5,6 +5,7 @@
 
 #include "classify/ClassOverrides.h"
 #include "cloudfile/CloudReader.h"
+#include "entity/PelvarClass.h"
 
 // --- Runtime class members. The class record itself is registered by RegisterPelvarClass.
 

@@ -116,9 +116,3 @@ class Pelvar : public AcDbEntity {
   double m_elevMax = 0.0;
   bool m_autoClassify = false;
 };
-
-// The entity class's registration: creates (or reuses) the runtime class "Pelvar" and
-// links the class tree; aborts the host with "Class mismatch" when another class already
-// holds the name. Unregistering deletes the class (its objects become proxies).
-void RegisterPelvarClass();
-void UnregisterPelvarClass();

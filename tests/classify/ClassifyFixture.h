@@ -15,6 +15,7 @@
 #include "dbmain.h"
 #include "entity/OpenedObject.h"
 #include "entity/Pelvar.h"
+#include "entity/PelvarClass.h"
 #include "hostinput.h"
 #include "tests/cloudfile/CraftedCloud.h"
 #include "tests/support/AppendEntity.h"
