@@ -124,3 +124,30 @@ TEST_F(ClassifyProgram, AWriteThatFailsLeavesNoFileAndAttachesNothing) {
 
 }  // namespace
 }  // namespace classifytest
+
+namespace classifytest {
+namespace {
+
+// A moved source: the rectangle is taken in the cloud's own frame, and the attached crop
+// lies exactly over the source (shown by picking its point after erasing the source).
+TEST_F(ClassifyProgram, ACropOfAMovedCloudIsCutInItsFrameAndAttachedInItsPlace) {
+  WriteCloud("lattice.kmt", LatticeCloud());
+  StoreDefaultMask(0xFFFFFFFFu);
+  pelvartest::PelvarRun run = Run("PELVARATTACH\nlattice.kmt\nMOVE\n1050,2050\n\n0,0\n@500,0\n" +
+                                  CropCommand("1520,2030\n1540,2050\n\n") + "ERASE\n1590,2090\n\nPELVARPICK\n1520,2030\n");
+  EXPECT_NE(run.out.find(Report(4, 121, downloads_ / "lattice_crop.kmt") + kAttachPrompt + "\nCropped cloud attached."),
+            std::string::npos)
+      << run.out;
+  // Node (2, 3) of the lattice: class 1 + 5 % 6, intensity 203 (high byte 0).
+  EXPECT_NE(run.out.find("Pick a point on the cloud: 1520,2030\n  Point   E 1520.00  N 2030.00  Z 0.00 ft  (class 6, I 0)"),
+            std::string::npos)
+      << run.out;
+  ClearCloudCache();
+  KmqDataPtr crop = LoadCloudFile(pelvarhost::Utf8ToWide((downloads_ / "lattice_crop.kmt").string()));
+  ASSERT_TRUE(crop);
+  EXPECT_EQ(crop->originX, 1020.0);
+  EXPECT_EQ(crop->originY, 2030.0);
+}
+
+}  // namespace
+}  // namespace classifytest
