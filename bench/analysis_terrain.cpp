@@ -5,6 +5,7 @@
 #include <cmath>
 #include <ctime>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "aeccdb.h"
@@ -14,12 +15,11 @@
 #include "analysis/TerrainQueries.h"
 #include "bench/cloudfile_bench_data.h"
 #include "civil/CivilBridge.h"
-#include "civilmodel.h"
 #include "cloudfile/CloudReader.h"
 #include "dbapserv.h"
 #include "dbmain.h"
+#include "entity/ModelSpace.h"
 #include "hostcmdline.h"
-#include "wcrt.h"
 
 namespace {
 
@@ -32,7 +32,8 @@ constexpr size_t kScanStations = 10;
 const CloudViews& BenchViews() {
   static const CloudViews views = [] {
     CloudView view;
-    view.data = LoadCloudFile(pelvarhost::Utf8ToWide(cloudfile_bench::BenchFile()));
+    const std::string& path = cloudfile_bench::BenchFile();  // an ASCII path
+    view.data = LoadCloudFile(std::wstring(path.begin(), path.end()));
     view.classMask = Pelvar::kDefaultClassMask;
     return view.data ? CloudViews{view} : CloudViews{};
   }();
@@ -194,12 +195,11 @@ void BM_SurfacePointsWithTin(benchmark::State& state) {
     if (!Civil_CreateTinSurface(L"EG", L"bench", vertices.data(), vertices.size() / 3, text))
       state.SkipWithError("surface failed");
     // The surface triangulates when first asked for its faces: count them.
-    AeccDbSurfaceTin* surface = nullptr;
-    AcDbObjectId id = pelvarhost::civil::ModelSpaceIdsOf(&database, AeccDbSurfaceTin::desc()).front();
-    if (acdbOpenObject(surface, id, AcDb::kForRead) == Acad::eOk) {
-      state.counters["triangles"] = static_cast<double>(surface->faceCount());
-      surface->close();
-    }
+    VisitModelSpaceEntities(&database, [&state](const AcDbEntity& entity) {
+      if (const AeccDbSurfaceTin* surface = AeccDbSurfaceTin::cast(&entity))
+        state.counters["triangles"] = static_cast<double>(surface->faceCount());
+      return true;
+    });
     state.counters["vertices"] = static_cast<double>(vertices.size() / 3);
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
   }
