@@ -8,7 +8,7 @@
 #include "classify/ClassOverrides.h"
 #include "classify/ReclassEdits.h"
 #include "entity/Pelvar.h"
-#include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "tests/support/AppendEntity.h"
 #include "tests/support/TempFolder.h"
 #include "tools/samplegen/SampleCloud.h"
-#include "wcrt.h"
+#include "wideutf8.h"
 
 namespace classifytest {
 

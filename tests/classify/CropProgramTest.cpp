@@ -9,7 +9,7 @@
 
 #include "cloudfile/CloudReader.h"
 #include "tests/classify/ProgramFixture.h"
-#include "wcrt.h"
+#include "wideutf8.h"
 
 namespace classifytest {
 namespace {
