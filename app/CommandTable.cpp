@@ -7,6 +7,9 @@
 #include "analysis/PickCommands.h"
 #include "analysis/SurfaceCommand.h"
 #include "app/AttachCommand.h"
+#include "classify/ClassCommands.h"
+#include "classify/CropCommand.h"
+#include "classify/ReclassCommand.h"
 
 namespace {
 
@@ -17,21 +20,21 @@ constexpr CommandEntry Command(const ACHAR* name, AcRxFunctionPtr handler) {
 }  // namespace
 
 const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
-    Command(L"PELVARRECLASS", nullptr),
+    Command(L"PELVARRECLASS", PelvarReclassCommand),
     Command(L"PELVARPICK", PelvarPickCommand),
     Command(L"PELVARATTACH", PelvarAttachCommand),
     Command(L"PELVARSURF", PelvarSurfaceCommand),
-    Command(L"PELVARCLS", nullptr),
-    Command(L"PELVARMODE", nullptr),
+    Command(L"PELVARCLS", PelvarClassToggleCommand),
+    Command(L"PELVARMODE", PelvarColorModeCommand),
     Command(L"PELVARPROF", PelvarProfileCommand),
     Command(L"PELVARABOUT", nullptr),
     Command(L"PELVARPANEL", nullptr),
     Command(L"PELVARCOGO", PelvarCogoCommand),
-    Command(L"PELVARAUTOCLS", nullptr),
+    Command(L"PELVARAUTOCLS", PelvarAutoClassifyCommand),
     Command(L"PELVARPROFC", PelvarCorridorProfileCommand),
-    Command(L"PELVARCROP", nullptr),
-    Command(L"PELVARHELP", nullptr),
-    Command(L"PELVARDEFCLS", nullptr),
+    Command(L"PELVARCROP", PelvarCropCommand),
+    Command(L"PELVARHELP", PelvarHelpCommand),
+    Command(L"PELVARDEFCLS", PelvarDefaultClassesCommand),
     Command(L"PELVARMIRROR", nullptr),
     Command(L"PELVARFETCH", nullptr),
 };

@@ -13,7 +13,12 @@ AcDbBlockTableRecord* OpenModelSpace(AcDbDatabase* database, AcDb::OpenMode mode
   return space;
 }
 
-void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(const AcDbEntity&)>& visit) {
+namespace {
+
+// Walks model space (opened for read) with each entity opened in `mode` while `visit`
+// returns true.
+template <class Visit>
+void WalkModelSpace(AcDbDatabase* database, AcDb::OpenMode mode, Visit visit) {
   AcDbBlockTableRecord* space = OpenModelSpace(database, AcDb::kForRead);
   if (space == nullptr) return;
   AcDbBlockTableRecordIterator* it = nullptr;
@@ -21,11 +26,24 @@ void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(co
     bool goOn = true;
     for (; goOn && !it->done(); it->step()) {
       AcDbEntity* entity = nullptr;
-      if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
+      if (it->getEntity(entity, mode) != Acad::eOk) continue;
       goOn = visit(*entity);
       entity->close();
     }
     delete it;
   }
   space->close();
+}
+
+}  // namespace
+
+void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(const AcDbEntity&)>& visit) {
+  WalkModelSpace(database, AcDb::kForRead, [&](AcDbEntity& entity) { return visit(entity); });
+}
+
+void ModifyModelSpaceEntities(AcDbDatabase* database, const std::function<void(AcDbEntity&)>& visit) {
+  WalkModelSpace(database, AcDb::kForWrite, [&](AcDbEntity& entity) {
+    visit(entity);
+    return true;
+  });
 }

@@ -15,3 +15,7 @@ AcDbBlockTableRecord* OpenModelSpace(AcDbDatabase* database, AcDb::OpenMode mode
 // drawing order, hands each to `visit` and closes it again; stops at the first `visit` that
 // returns false. Nothing happens when model space cannot be opened.
 void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(const AcDbEntity&)>& visit);
+
+// The same walk with each entity opened for write, for commands that change them; every
+// entity is visited.
+void ModifyModelSpaceEntities(AcDbDatabase* database, const std::function<void(AcDbEntity&)>& visit);

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "classify/ClassOverrides.h"
 #include "cloudfile/CloudReader.h"
 #include "entity/PelvarClass.h"
 

@@ -118,8 +118,3 @@ class Pelvar : public AcDbEntity {
   double m_elevMax = 0.0;
   bool m_autoClassify = false;
 };
-
-// Rebuilds the entity's override classes from its edits and automatic-classification
-// switch over `data` (creating, refilling or dropping the array) and clears the dirty mark.
-// Called by Pelvar::ClassOverrides() when the mark is set.
-void RebuildClassOverrides(const Pelvar& entity, const KmqData& data);

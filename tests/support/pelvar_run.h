@@ -50,11 +50,13 @@ inline void ExpectCleanOutput(const std::string& output, const std::string& what
 
 // Runs build/pelvar with the script as --script file and the given further arguments.
 // XDG_CONFIG_HOME points into `home` so that the user's own registry file is never touched.
+// `shellSetup` runs in the program's shell first (limits, traps).
 inline PelvarRun RunPelvar(const std::filesystem::path& home, const std::string& script,
-                           const std::vector<std::string>& args = {}) {
+                           const std::vector<std::string>& args = {}, const std::string& shellSetup = "") {
   std::filesystem::path scriptFile = home / "script.scr";
   std::ofstream(scriptFile, std::ios::binary) << script;
-  std::string command = "cd " + ShellQuote(home.string()) + " && XDG_CONFIG_HOME=" + ShellQuote((home / "config").string()) +
+  std::string command = "cd " + ShellQuote(home.string()) + " && " + (shellSetup.empty() ? "" : shellSetup + "; ") +
+                        "XDG_CONFIG_HOME=" + ShellQuote((home / "config").string()) +
                         " " + ShellQuote(std::string(PELVAR_BUILD_DIR) + "/pelvar") + " --script " +
                         ShellQuote(scriptFile.string());
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
