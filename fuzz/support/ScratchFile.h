@@ -10,6 +10,7 @@
 #include <string>
 
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarfuzz {
 
