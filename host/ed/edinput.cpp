@@ -145,6 +145,14 @@ bool InputEnded() { return State().ended; }
 
 void QueueTypedText(std::wstring_view text) { State().queuedTyping += text; }
 
+std::optional<std::wstring> TakeQueuedCommand() {
+  InputState& state = State();
+  if (state.queuedTyping.empty()) return std::nullopt;
+  state.typedAhead += state.queuedTyping;
+  state.queuedTyping.clear();
+  return TakeTypedAhead(state.typedAhead, detail::AnswerEnd::SpaceOrLine);
+}
+
 void RequestBreak() { breakRequested = 1; }
 
 namespace detail {

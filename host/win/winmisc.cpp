@@ -81,6 +81,3 @@ BOOL CloseHandle(HANDLE hObject) {
 
 void Sleep(DWORD dwMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds)); }
 
-BOOL IsWindow(HWND hWnd) { return FALSE; }
-BOOL IsWindowVisible(HWND hWnd) { return FALSE; }
-BOOL SetForegroundWindow(HWND hWnd) { return FALSE; }
