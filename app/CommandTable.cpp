@@ -3,6 +3,8 @@
 #include "app/CommandTable.h"
 
 #include "entity/AttachCommand.h"
+#include "ui/AboutWindow.h"
+#include "ui/PanelHooks.h"
 
 namespace {
 
@@ -20,8 +22,8 @@ const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARCLS", nullptr),
     Command(L"PELVARMODE", nullptr),
     Command(L"PELVARPROF", nullptr),
-    Command(L"PELVARABOUT", nullptr),
-    Command(L"PELVARPANEL", nullptr),
+    Command(L"PELVARABOUT", PelvarAboutCommand),
+    Command(L"PELVARPANEL", PelvarPanelCommand),
     Command(L"PELVARCOGO", nullptr),
     Command(L"PELVARAUTOCLS", nullptr),
     Command(L"PELVARPROFC", nullptr),

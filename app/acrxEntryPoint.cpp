@@ -10,6 +10,7 @@
 #include "app/arxapp.h"
 #include "cloudfile/CloudReader.h"
 #include "entity/Pelvar.h"
+#include "ui/AboutWindow.h"
 #include "ui/PanelHooks.h"
 
 namespace {
@@ -39,6 +40,7 @@ class CPelvarApp : public AcRxArxApp {
   AcRx::AppRetCode On_kUnloadAppMsg(void* pkt) override {
     RemoveCommands(kPelvarCommands);
     acDocManager->removeReactor(&PelvarDocReactor());
+    CloseAboutWindow();
     DestroyPanel();
     UnregisterPelvarClass();
     ClearCloudCache();

@@ -14,6 +14,11 @@ AcDbBlockTableRecord* OpenModelSpace(AcDbDatabase* database, AcDb::OpenMode mode
 }
 
 void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(const AcDbEntity&)>& visit) {
+  VisitModelSpaceEntities(database, AcDb::kForRead, [&visit](AcDbEntity& entity) { return visit(entity); });
+}
+
+void VisitModelSpaceEntities(AcDbDatabase* database, AcDb::OpenMode mode,
+                             const std::function<bool(AcDbEntity&)>& visit) {
   AcDbBlockTableRecord* space = OpenModelSpace(database, AcDb::kForRead);
   if (space == nullptr) return;
   AcDbBlockTableRecordIterator* it = nullptr;
@@ -21,7 +26,7 @@ void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(co
     bool goOn = true;
     for (; goOn && !it->done(); it->step()) {
       AcDbEntity* entity = nullptr;
-      if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
+      if (it->getEntity(entity, mode) != Acad::eOk) continue;
       goOn = visit(*entity);
       entity->close();
     }

@@ -15,3 +15,7 @@ AcDbBlockTableRecord* OpenModelSpace(AcDbDatabase* database, AcDb::OpenMode mode
 // drawing order, hands each to `visit` and closes it again; stops at the first `visit` that
 // returns false. Nothing happens when model space cannot be opened.
 void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(const AcDbEntity&)>& visit);
+// The same walk with each entity opened in the given mode; an entity that cannot be opened
+// so is skipped.
+void VisitModelSpaceEntities(AcDbDatabase* database, AcDb::OpenMode mode,
+                             const std::function<bool(AcDbEntity&)>& visit);

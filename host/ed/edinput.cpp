@@ -153,6 +153,8 @@ std::optional<std::wstring> TakeQueuedCommand() {
   return TakeTypedAhead(state.typedAhead, detail::AnswerEnd::SpaceOrLine);
 }
 
+std::wstring QueuedTyping() { return State().queuedTyping; }
+
 void RequestBreak() { breakRequested = 1; }
 
 namespace detail {

@@ -54,6 +54,8 @@ void QueueTypedText(std::wstring_view text);
 // input source that waits at the command prompt when text is queued (the program's
 // window); nullopt when nothing is queued.
 std::optional<std::wstring> TakeQueuedCommand();
+// The text queued for the next command prompt and not yet taken.
+std::wstring QueuedTyping();
 // A break request, as Ctrl+C during work: the next acedUsrBrk poll reports it.
 void RequestBreak();
 

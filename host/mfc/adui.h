@@ -27,7 +27,8 @@ class CAdUiPaletteSet : public CAdUiDockControlBar {
 // are held in memory by the module itself, so there is nothing to switch.
 class CAcModuleResourceOverride {
  public:
-  CAcModuleResourceOverride() = default;
+  CAcModuleResourceOverride() {}
+  ~CAcModuleResourceOverride() {}
   CAcModuleResourceOverride(const CAcModuleResourceOverride&) = delete;
   CAcModuleResourceOverride& operator=(const CAcModuleResourceOverride&) = delete;
 };

@@ -233,7 +233,11 @@ class SliderControl : public QSlider {
     HWND record = RecordOf(this);
     CWnd* dialog = DialogOf(this);
     if (record == nullptr || dialog == nullptr) return;
-    dialog->OnHScroll(code, static_cast<UINT>(sliderPosition()), static_cast<CScrollBar*>(OwnerOf(record)));
+    if (!record->scrollBar) {
+      record->scrollBar = std::make_unique<CScrollBar>();
+      record->scrollBar->m_hWnd = record;
+    }
+    dialog->OnHScroll(code, static_cast<UINT>(sliderPosition()), record->scrollBar.get());
   }
 };
 

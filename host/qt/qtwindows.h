@@ -19,6 +19,7 @@ struct HWND__ {
   QPointer<QWidget> widget;
   CWnd* owner = nullptr;             // the module's object, or standIn
   std::unique_ptr<CWnd> standIn;     // answers for a control no object took over
+  std::unique_ptr<CScrollBar> scrollBar;  // names a track bar in its scroll notifications
   int id = 0;
   DWORD style = 0;
   std::wstring className;

@@ -1,0 +1,4 @@
+#include "ui/AboutWindow.h"
+
+void PelvarAboutCommand() {}
+void CloseAboutWindow() {}
