@@ -6,3 +6,11 @@
 void PelvarAboutCommand();
 // Closes the window if it is open (on unload).
 void CloseAboutWindow();
+
+#include "windows.h"
+
+// The open window (tests): whether it is open, its handle and its frame counter (-1 when
+// none was opened).
+bool AboutWindowOpen();
+HWND AboutWindowHandle();
+int AboutFrameCount();

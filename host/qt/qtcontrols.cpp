@@ -46,6 +46,7 @@ void PaintWith(QWidget* widget, Draw draw) {
 }
 
 void Notify(QWidget* control, WORD code) {
+  HandlerScope scope;
   HWND record = RecordOf(control);
   CWnd* dialog = DialogOf(control);
   if (record == nullptr || dialog == nullptr) return;
@@ -67,13 +68,14 @@ class WindowWidget : public QWidget {
         if (AskControlColours(this, CTLCOLOR_DLG, text, background))
           dc.m_hDC->painter->fillRect(rect(), background);
       }
+      owner->OnPaint();
     });
-    owner->OnPaint();
   }
   void resizeEvent(QResizeEvent*) override {
     if (CWnd* owner = HandlerOf(this)) owner->OnSize(SIZE_RESTORED, width(), height());
   }
   void timerEvent(QTimerEvent* event) override {
+    HandlerScope scope;
     HWND record = RecordOf(this);
     CWnd* owner = HandlerOf(this);
     if (record == nullptr || owner == nullptr) return;
@@ -81,12 +83,14 @@ class WindowWidget : public QWidget {
     if (timer != record->timers.end()) owner->OnTimer(timer->second);
   }
   void keyPressEvent(QKeyEvent* event) override {
+    HandlerScope scope;
     CWnd* owner = HandlerOf(this);
     if (owner == nullptr) return;
     UINT key = event->key() == Qt::Key_Escape ? VK_ESCAPE : static_cast<UINT>(event->nativeVirtualKey());
     owner->OnKeyDown(key, 1, 0);
   }
   void mousePressEvent(QMouseEvent* event) override {
+    HandlerScope scope;
     CWnd* owner = HandlerOf(this);
     if (owner == nullptr || event->button() != Qt::LeftButton) return;
     QPoint at = event->position().toPoint();
@@ -105,6 +109,7 @@ class WindowWidget : public QWidget {
     if (CWnd* owner = HandlerOf(this)) owner->OnActivate(isActiveWindow() ? WA_ACTIVE : WA_INACTIVE, nullptr, FALSE);
   }
   void closeEvent(QCloseEvent* event) override {
+    HandlerScope scope;
     event->ignore();
     if (CWnd* owner = HandlerOf(this)) owner->DestroyWindow();
   }
@@ -230,6 +235,7 @@ class SliderControl : public QSlider {
     }
   }
   void Scroll(UINT code) {
+    HandlerScope scope;
     HWND record = RecordOf(this);
     CWnd* dialog = DialogOf(this);
     if (record == nullptr || dialog == nullptr) return;

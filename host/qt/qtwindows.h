@@ -57,6 +57,16 @@ CWnd* OwnerOf(HWND window);
 // True while windows are being destroyed: their handlers are not called then.
 bool Destroying();
 
+// Marks a handler of the module running for a widget's event: a window destroyed from
+// inside it goes at once for the module, its widget only when the event is done.
+class HandlerScope {
+ public:
+  HandlerScope();
+  ~HandlerScope();
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+};
+
 QColor ToQColor(COLORREF colour);
 COLORREF ToColorRef(const QColor& colour);
 // The Qt font for a Windows face name and character height in pixels.

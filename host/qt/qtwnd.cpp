@@ -21,6 +21,7 @@ std::map<HWND, std::unique_ptr<HWND__>>& Records() {
 }
 
 int destroyingDepth = 0;
+int handlerDepth = 0;
 QPointer<QWidget> mainFrame;
 
 // Forgets a record whose widget is gone; its owner no longer has a window.
@@ -29,6 +30,10 @@ void Forget(HWND window) {
   if (it == Records().end()) return;
   std::unique_ptr<HWND__> record = std::move(it->second);
   Records().erase(it);
+  if (record->widget != nullptr) {
+    record->widget->setProperty("pelvarHwnd", QVariant());
+    record->widget->setObjectName(QString());
+  }
   if (record->owner != nullptr && record->owner->m_hWnd == window) record->owner->m_hWnd = nullptr;
 }
 
@@ -72,6 +77,19 @@ CWnd* OwnerOf(HWND window) {
 }
 
 bool Destroying() { return destroyingDepth > 0; }
+
+HandlerScope::HandlerScope() { ++handlerDepth; }
+HandlerScope::~HandlerScope() { --handlerDepth; }
+
+namespace {
+
+// Forgets the records of a widget and of every widget inside it.
+void ForgetTree(QWidget* widget) {
+  for (QWidget* child : widget->findChildren<QWidget*>()) Forget(RecordOf(child));
+  Forget(RecordOf(widget));
+}
+
+}  // namespace
 
 QColor ToQColor(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
 COLORREF ToColorRef(const QColor& colour) { return RGB(colour.red(), colour.green(), colour.blue()); }
@@ -143,8 +161,16 @@ BOOL CWnd::DestroyWindow() {
   ++destroyingDepth;
   QWidget* widget = window->widget;
   QDockWidget* dock = window->dock;
-  delete widget;
-  delete dock;
+  if (handlerDepth > 0) {
+    // Deleting a widget inside its own event handler is not safe: it goes when the event is done.
+    ForgetTree(widget);
+    widget->hide();
+    widget->deleteLater();
+    if (dock != nullptr) dock->deleteLater();
+  } else {
+    delete widget;
+    delete dock;
+  }
   --destroyingDepth;
   m_hWnd = nullptr;
   PostNcDestroy();
