@@ -7,7 +7,7 @@ using namespace pelvarhost::gui;
 
 namespace {
 
-constexpr wchar_t kDialogFontSubstitute[] = L"DejaVu Sans";
+constexpr wchar_t kDialogFont[] = L"MS Shell Dlg";
 constexpr int kDialogFontPixels = 11;  // an 8-point dialog font on a 96-dpi screen
 
 RECT ItemRect(const DialogControlTemplate& item) {
@@ -23,7 +23,7 @@ BOOL CDialog::CreateIndirect(const DialogTemplate& dialogTemplate, CWnd* parent)
   if (parent == nullptr || !IsLiveWindow(parent->m_hWnd)) return FALSE;
   m_pParentWnd = parent;
   QWidget* widget = MakeWindowWidget(parent->m_hWnd->widget, false);
-  QFont font = ToQFont(kDialogFontSubstitute, kDialogFontPixels, FW_NORMAL, false);
+  QFont font = ToQFont(kDialogFont, kDialogFontPixels, FW_NORMAL, false);
   widget->setFont(font);
   RECT size = DialogUnitsToPixels(RECT{0, 0, dialogTemplate.cx, dialogTemplate.cy});
   widget->resize(size.right, size.bottom);

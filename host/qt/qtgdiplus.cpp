@@ -4,7 +4,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <map>
 
 #include "gdiplus.h"
 #include "qtwindows.h"
@@ -30,19 +29,8 @@ namespace {
 
 QColor ToQColor(const Color& c) { return QColor(c.GetR(), c.GetG(), c.GetB(), c.GetA()); }
 
-// Faces this host may not have, and what it shows instead.
-QString FaceFor(const std::wstring& family) {
-  static const std::map<std::wstring, QString> substitutes = {
-      {L"Consolas", QStringLiteral("DejaVu Sans Mono")},
-      {L"Segoe UI", QStringLiteral("DejaVu Sans")},
-      {L"MS Shell Dlg", QStringLiteral("DejaVu Sans")},
-  };
-  auto it = substitutes.find(family);
-  return it != substitutes.end() ? it->second : QString::fromStdWString(family);
-}
-
 QFont ToQFont(const std::wstring& family, REAL size, INT style, Unit unit) {
-  QFont font(FaceFor(family));
+  QFont font(pelvarhost::gui::SubstituteFace(family));
   if (unit == UnitPixel || unit == UnitWorld || unit == UnitDisplay)
     font.setPixelSize(std::max(1, static_cast<int>(size + 0.5f)));
   else

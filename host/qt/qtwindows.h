@@ -69,6 +69,8 @@ class HandlerScope {
 
 QColor ToQColor(COLORREF colour);
 COLORREF ToColorRef(const QColor& colour);
+// The face this host shows for a Windows face name it may not have.
+QString SubstituteFace(const std::wstring& face);
 // The Qt font for a Windows face name and character height in pixels.
 QFont ToQFont(const std::wstring& face, int pixelHeight, int weight, bool italic);
 // The font a control draws with: its own, else its dialog's.

@@ -94,8 +94,18 @@ void ForgetTree(QWidget* widget) {
 QColor ToQColor(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
 COLORREF ToColorRef(const QColor& colour) { return RGB(colour.red(), colour.green(), colour.blue()); }
 
+QString SubstituteFace(const std::wstring& face) {
+  static const std::map<std::wstring, QString> substitutes = {
+      {L"Consolas", QStringLiteral("DejaVu Sans Mono")},
+      {L"Segoe UI", QStringLiteral("DejaVu Sans")},
+      {L"MS Shell Dlg", QStringLiteral("DejaVu Sans Condensed")},
+  };
+  auto it = substitutes.find(face);
+  return it != substitutes.end() ? it->second : QString::fromStdWString(face);
+}
+
 QFont ToQFont(const std::wstring& face, int pixelHeight, int weight, bool italic) {
-  QFont font(QString::fromStdWString(face));
+  QFont font(SubstituteFace(face));
   font.setPixelSize(pixelHeight != 0 ? std::abs(pixelHeight) : 11);
   font.setWeight(static_cast<QFont::Weight>(weight > 0 ? weight : FW_NORMAL));
   font.setItalic(italic);
