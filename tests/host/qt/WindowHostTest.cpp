@@ -20,9 +20,17 @@ namespace {
 using pelvarhost::CommandPane;
 using pelvarhost::DrawingView;
 
+// The application object lives for the whole program and goes at its end, fonts and all.
+class WindowApplication : public testing::Environment {
+ public:
+  void SetUp() override { pelvarhost::EnsureWindowApplication(); }
+  void TearDown() override { pelvarhost::StopWindowApplication(); }
+};
+
+[[maybe_unused]] testing::Environment* const application = testing::AddGlobalTestEnvironment(new WindowApplication);
+
 class WindowHostTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() { pelvarhost::EnsureWindowApplication(); }
   void SetUp() override {
     pelvarhost::ViewRecord view;
     view.centerX = 100, view.centerY = 50, view.height = 40;
