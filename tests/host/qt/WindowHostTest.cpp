@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <clocale>
+#include <cwchar>
 
 #include "commandpane.h"
 #include "dbapserv.h"
@@ -23,7 +25,11 @@ using pelvarhost::DrawingView;
 // The application object lives for the whole program and goes at its end, fonts and all.
 class WindowApplication : public testing::Environment {
  public:
-  void SetUp() override { pelvarhost::EnsureWindowApplication(); }
+  void SetUp() override {
+    // A locale of the user's that the application object takes up (see WindowLocale).
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    pelvarhost::EnsureWindowApplication();
+  }
   void TearDown() override { pelvarhost::StopWindowApplication(); }
 };
 
@@ -130,6 +136,20 @@ TEST_F(WindowHostTest, WindowInputTakesQueuedCommandsAtTheCommandPrompt) {
   EXPECT_EQ(pelvarhost::QueuedTyping(), L"");
   pelvarhost::CloseMainWindow();
   EXPECT_EQ(input->ReadLine(L"Command: "), std::nullopt);  // the window is gone: the input ends
+}
+
+}  // namespace
+
+namespace {
+
+// The application object sets the user's locale; the host puts the C locale back, so that
+// numbers are read and written with a point whatever the user's language.
+TEST(WindowLocale, NumbersStayInTheCLocale) {
+  EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%.2f", 1234.5);
+  EXPECT_STREQ(text, L"1234.50");
+  EXPECT_DOUBLE_EQ(std::wcstod(L"2.25", nullptr), 2.25);
 }
 
 }  // namespace
