@@ -89,7 +89,7 @@ void DrawingView::Regenerate() {
 
 void DrawingView::paintEvent(QPaintEvent*) {
   // While panning, the last image moves with the mouse; it is regenerated on release.
-  if (!panning_ && !ImageIsCurrent()) Regenerate();
+  if (!panning_ && !holdRegeneration && !ImageIsCurrent()) Regenerate();
   QPainter painter(this);
   painter.fillRect(rect(), Background());
   painter.drawImage(panOffset_, image_);

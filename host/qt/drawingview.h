@@ -27,6 +27,9 @@ class DrawingView : public QWidget {
   int Regenerations() const { return regenerations_; }
 
   std::function<void(double x, double y)> cursorMoved;
+  // While set, painting shows the last image instead of regenerating (a command at work
+  // may hold objects open).
+  bool holdRegeneration = false;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -36,12 +36,15 @@ void RestoreCLocale() {
   std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
-// Lets the window paint while a command works.
+// Lets the window paint its output while a command works; the drawing is regenerated at
+// the next prompt.
 void ShowProgress() {
   static QElapsedTimer sinceRefresh;
-  if (sinceRefresh.isValid() && sinceRefresh.elapsed() < kOutputRefreshMs) return;
+  if (mainWindow == nullptr || (sinceRefresh.isValid() && sinceRefresh.elapsed() < kOutputRefreshMs)) return;
   sinceRefresh.restart();
+  mainWindow->View().holdRegeneration = true;
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  if (mainWindow != nullptr) mainWindow->View().holdRegeneration = false;
 }
 
 class WindowInput : public InputSource {
