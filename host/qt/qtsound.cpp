@@ -4,7 +4,9 @@
 #include <QAudioSink>
 #include <QIODevice>
 #include <QMediaDevices>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -48,6 +50,16 @@ class PcmSource : public QIODevice {
   bool loop_;
 };
 
+// Sound goes through the desktop's sound server; without one there is no audio output,
+// and asking the audio back end would only make it complain.
+bool SoundServerReachable() {
+  if (const char* server = std::getenv("PULSE_SERVER"); server != nullptr && server[0] != '\0') return true;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime == nullptr || runtime[0] == '\0') return false;
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::path(runtime) / "pulse" / "native", error);
+}
+
 struct Playing {
   std::unique_ptr<PcmSource> source;
   std::unique_ptr<QAudioSink> sink;
@@ -74,6 +86,7 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(sound);
   pelvarhost::WavPcm pcm;
   if (!pelvarhost::ParseWavImage(bytes, pelvarhost::DeclaredWavSize(bytes), pcm)) return FALSE;
+  if (!SoundServerReachable()) return FALSE;
   QAudioDevice device = QMediaDevices::defaultAudioOutput();
   if (device.isNull()) return FALSE;  // no audio output: silence, and nothing said
   QAudioFormat format;
