@@ -10,6 +10,8 @@
 #include "classify/ClassCommands.h"
 #include "classify/CropCommand.h"
 #include "classify/ReclassCommand.h"
+#include "ui/AboutWindow.h"
+#include "ui/PanelHooks.h"
 
 namespace {
 
@@ -27,8 +29,8 @@ const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARCLS", PelvarClassToggleCommand),
     Command(L"PELVARMODE", PelvarColorModeCommand),
     Command(L"PELVARPROF", PelvarProfileCommand),
-    Command(L"PELVARABOUT", nullptr),
-    Command(L"PELVARPANEL", nullptr),
+    Command(L"PELVARABOUT", PelvarAboutCommand),
+    Command(L"PELVARPANEL", PelvarPanelCommand),
     Command(L"PELVARCOGO", PelvarCogoCommand),
     Command(L"PELVARAUTOCLS", PelvarAutoClassifyCommand),
     Command(L"PELVARPROFC", PelvarCorridorProfileCommand),

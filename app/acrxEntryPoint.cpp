@@ -11,6 +11,7 @@
 #include "cloudfile/CloudReader.h"
 #include "entity/Pelvar.h"
 #include "entity/PelvarClass.h"
+#include "ui/AboutWindow.h"
 #include "ui/PanelHooks.h"
 
 namespace {
@@ -40,6 +41,7 @@ class CPelvarApp : public AcRxArxApp {
   AcRx::AppRetCode On_kUnloadAppMsg(void* pkt) override {
     RemoveCommands(kPelvarCommands);
     acDocManager->removeReactor(&PelvarDocReactor());
+    CloseAboutWindow();
     DestroyPanel();
     UnregisterPelvarClass();
     ClearCloudCache();

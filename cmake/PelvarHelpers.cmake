@@ -7,7 +7,7 @@
 #                         rendering, drawing files, registry reads); never the module
 #   pelvar_host_internals the host's private folders: the host library, its own tests
 #                         and the program
-set(PELVAR_SDK_FAMILIES rx ge db gi ed ap civil win)
+set(PELVAR_SDK_FAMILIES rx ge db gi ed ap civil win mfc)
 add_library(pelvar_sdk INTERFACE)
 foreach(family ${PELVAR_SDK_FAMILIES})
   target_include_directories(pelvar_sdk INTERFACE ${CMAKE_SOURCE_DIR}/host/include/${family})

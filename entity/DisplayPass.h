@@ -11,6 +11,7 @@
 #include "entity/ColourTables.h"
 #include "entity/Visibility.h"
 #include "gepnt2d.h"
+#include "gemat3d.h"
 #include "gepnt3d.h"
 
 // Points of one pass by bucket, in cloud coordinates.
@@ -20,11 +21,19 @@ struct ColourBuckets {
 };
 
 // What one pass selects: the visibility rule, the colour mode (0 class, 1 intensity,
-// 2 elevation; other values colour by class) and the override classes (null for none).
+// 2 elevation; other values colour by class), the override classes (null for none) and
+// the chunks whose cells reach the viewport (null: all of them; a chunk outside the
+// viewport would only draw points off the screen).
 struct DisplaySettings {
   VisibilityRule rule;
   uint8_t colorMode = 0;
   const uint8_t* overrides = nullptr;
+  const std::vector<uint8_t>* chunksInView = nullptr;
+};
+
+// The world rectangle a viewport shows, widened by a margin.
+struct ViewWindow {
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
 };
 
 inline constexpr double kMinPixelsPerUnit = 0.000001;
@@ -44,6 +53,10 @@ uint32_t ChunkTake(uint32_t count, double budget);
 // The bucket of a point in the given colour mode.
 int PointBucket(uint8_t colorMode, unsigned effectiveClass, uint16_t intensity, uint16_t maxIntensity,
                 uint16_t quantisedZ);
+
+// For each chunk, 1 when its cell (the cloud's whole Z range) mapped by the transform
+// overlaps the window in plan, else 0.
+std::vector<uint8_t> ChunksInView(const KmqData& data, const AcGeMatrix3d& transform, const ViewWindow& window);
 
 // Sorts the considered visible points of every chunk into the buckets (cleared first).
 void CollectBuckets(const KmqData& data, const DisplaySettings& settings, double budget, ColourBuckets& buckets);

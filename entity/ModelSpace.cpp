@@ -41,6 +41,11 @@ void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(co
   WalkModelSpace(database, AcDb::kForRead, [&](AcDbEntity& entity) { return visit(entity); });
 }
 
+void VisitModelSpaceEntities(AcDbDatabase* database, AcDb::OpenMode mode,
+                             const std::function<bool(AcDbEntity&)>& visit) {
+  WalkModelSpace(database, mode, visit);
+}
+
 void ModifyModelSpaceEntities(AcDbDatabase* database, const std::function<void(AcDbEntity&)>& visit) {
   WalkModelSpace(database, AcDb::kForWrite, [&](AcDbEntity& entity) {
     visit(entity);

@@ -19,3 +19,7 @@ void VisitModelSpaceEntities(AcDbDatabase* database, const std::function<bool(co
 // The same walk with each entity opened for write, for commands that change them; every
 // entity is visited.
 void ModifyModelSpaceEntities(AcDbDatabase* database, const std::function<void(AcDbEntity&)>& visit);
+// The same walk with each entity opened in the given mode; an entity that cannot be opened
+// so is skipped.
+void VisitModelSpaceEntities(AcDbDatabase* database, AcDb::OpenMode mode,
+                             const std::function<bool(AcDbEntity&)>& visit);

@@ -2,6 +2,8 @@
 // to the viewport and coloured by bucket, its extents, its transformation and its snap.
 // A cloud whose file cannot be loaded draws nothing, has no extents and offers no snap; so
 // does one whose points cannot be gathered for want of memory: nothing is thrown to the host.
+#include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "acgi.h"
@@ -33,6 +35,30 @@ class ModelTransformScope {
  private:
   AcGiGeometry& geometry_;
 };
+
+// Pixels around the viewport within which chunks still count as shown.
+constexpr double kViewMarginPixels = 2.0;
+
+// The world rectangle the viewport shows, or false when the viewport does not tell.
+bool VisibleWindow(const AcGiViewport& viewport, double pixelsPerUnit, ViewWindow& window) {
+  AcGePoint2d lowerLeft, upperRight;
+  viewport.getViewportDcCorners(lowerLeft, upperRight);
+  if (!(upperRight.x > lowerLeft.x && upperRight.y > lowerLeft.y)) return false;
+  AcGeMatrix3d worldToEye;
+  viewport.getWorldToEyeTransform(worldToEye);
+  if (worldToEye.isSingular()) return false;
+  AcGeMatrix3d eyeToWorld = worldToEye.inverse();
+  const double halfW = ((upperRight.x - lowerLeft.x) / 2 + kViewMarginPixels) / pixelsPerUnit;
+  const double halfH = ((upperRight.y - lowerLeft.y) / 2 + kViewMarginPixels) / pixelsPerUnit;
+  window = ViewWindow{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  for (int corner = 0; corner < 4; ++corner) {
+    AcGePoint3d p = eyeToWorld * AcGePoint3d((corner & 1) ? halfW : -halfW, (corner & 2) ? halfH : -halfH, 0);
+    window.minX = std::min(window.minX, p.x), window.maxX = std::max(window.maxX, p.x);
+    window.minY = std::min(window.minY, p.y), window.maxY = std::max(window.maxY, p.y);
+  }
+  return std::isfinite(window.minX) && std::isfinite(window.maxX) && std::isfinite(window.minY) &&
+         std::isfinite(window.maxY);
+}
 
 void DrawBuckets(AcGiViewportDraw& draw, const ColourBuckets& buckets) {
   for (int b = 0; b < kColourBucketCount; ++b) {
@@ -68,10 +94,18 @@ void Pelvar::subViewportDraw(AcGiViewportDraw* viewportDraw) {
     AcGePoint3d centre = m_transform * BoxCentre(*data);
     AcGePoint2d pixelArea;
     viewportDraw->viewport().getNumPixelsInUnitSquare(centre, pixelArea, true);
-    double budget = ChunkPointBudget(*data, m_density, PixelsPerUnit(pixelArea));
+    double pixelsPerUnit = PixelsPerUnit(pixelArea);
+    double budget = ChunkPointBudget(*data, m_density, pixelsPerUnit);
 
     ClassOverridesPtr overrides = ClassOverrides();
     DisplaySettings settings{VisibilityRuleOf(*this), m_colorMode, OverrideBytes(overrides, *data)};
+    // Chunks wholly outside the viewport are left out: their points would fall off the screen.
+    ViewWindow window;
+    std::vector<uint8_t> inView;
+    if (VisibleWindow(viewportDraw->viewport(), pixelsPerUnit, window)) {
+      inView = ChunksInView(*data, m_transform, window);
+      settings.chunksInView = &inView;
+    }
     ColourBuckets buckets;
     CollectBuckets(*data, settings, budget, buckets);
 

@@ -1,10 +1,14 @@
 // The control panel's entry points for the commands, the load and unload sequences and
-// the document reactor. Until the panel exists they do nothing and print nothing.
+// the document reactor. The panel is one palette set docked in the host's main frame; a
+// host without a main window (the console program) shows none.
 #pragma once
+
+class CPelvarPaletteSet;
+class CPelvarPanelDlg;
 
 // Creates the panel on first use, then hides it when visible or shows it (refreshed) when hidden.
 void TogglePanel();
-// Creates the panel if needed and leaves it shown.
+// Creates the panel if needed and leaves it shown; does nothing without a main window.
 void ShowPanel();
 // Reloads the panel's contents from the current drawing.
 void RefreshPanel();
@@ -16,6 +20,13 @@ bool IsPanelVisible();
 void HidePanel();
 // True when the panel dialog exists with a window, so that its list can be refreshed.
 bool HasPanelDialog();
+
+// The PELVARPANEL command.
+void PelvarPanelCommand();
+
+// The panel's windows while they exist (tests).
+CPelvarPaletteSet* PanelPaletteSet();
+CPelvarPanelDlg* PanelDialog();
 
 // Test hook: how often each entry point was called since the last reset.
 struct PanelCallCounts {

@@ -71,4 +71,3 @@ int acedRedraw(const ads_name entity, int mode) {
   return RTNORM;
 }
 
-void* adsw_acadMainWnd() { return nullptr; }

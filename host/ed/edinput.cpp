@@ -145,6 +145,16 @@ bool InputEnded() { return State().ended; }
 
 void QueueTypedText(std::wstring_view text) { State().queuedTyping += text; }
 
+std::optional<std::wstring> TakeQueuedCommand() {
+  InputState& state = State();
+  if (state.queuedTyping.empty()) return std::nullopt;
+  state.typedAhead += state.queuedTyping;
+  state.queuedTyping.clear();
+  return TakeTypedAhead(state.typedAhead, detail::AnswerEnd::SpaceOrLine);
+}
+
+std::wstring QueuedTyping() { return State().queuedTyping; }
+
 void RequestBreak() { breakRequested = 1; }
 
 namespace detail {

@@ -215,6 +215,13 @@ class RasterViewport final : public AcGiViewport {
   void getNumPixelsInUnitSquare(const AcGePoint3d&, AcGePoint2d& pixelArea, bool) const override {
     pixelArea.set(mapping_.pixelsPerUnit, mapping_.pixelsPerUnit);
   }
+  void getWorldToEyeTransform(AcGeMatrix3d& xform) const override {
+    xform = AcGeMatrix3d::translation(AcGeVector3d(-mapping_.centerX, -mapping_.centerY, 0));
+  }
+  void getViewportDcCorners(AcGePoint2d& lowerLeft, AcGePoint2d& upperRight) const override {
+    lowerLeft.set(0, 0);
+    upperRight.set(mapping_.width, mapping_.height);
+  }
 
  private:
   const ViewMapping& mapping_;

@@ -18,6 +18,7 @@
 #include "dbdatabase.h"
 #include "hostcmdline.h"
 #include "hostcommands.h"
+#include "hostgui.h"
 #include "hostinput.h"
 #include "hostoutput.h"
 #include "hostrender.h"
@@ -29,25 +30,29 @@ namespace {
 
 constexpr char kModuleFileName[] = "Pelvar2027.arx";
 constexpr char kUsage[] =
-    "Usage: pelvar [--script FILE] [-c LINE]... [--no-civil] [DRAWING]\n"
+    "Usage: pelvar [--gui] [--script FILE] [-c LINE]... [--no-civil] [DRAWING]\n"
     "\n"
     "Runs the CAD host on DRAWING (a .pvd file; a new drawing when omitted) and loads\n"
     "Pelvar2027.arx from the program's folder. Commands come from each -c LINE in order,\n"
     "then from FILE, else from standard input (a pipe, or the terminal with line editing).\n"
     "One line is one command, or one answer to a prompt; an empty line is Enter, ^C is Esc.\n"
     "\n"
+    "  --gui          open the host in a window: the drawing view, the command line\n"
+    "                 (after the -c lines and FILE) and the module's palettes\n"
     "  --script FILE  read commands from FILE\n"
     "  -c LINE        run LINE first (may be repeated)\n"
     "  --no-civil     run as the plain host, without the civil model\n"
     "  --help         show this text\n"
     "\n"
-    "The program ends at the end of its input or on QUIT, with status 0.\n";
+    "The program ends at the end of its input, on QUIT or when its window is closed,\n"
+    "with status 0.\n";
 
 struct Options {
   std::vector<std::string> lines;
   std::string script;
   std::string drawing;
   bool noCivil = false;
+  bool gui = false;
 };
 
 int Fail(const std::string& message) {
@@ -75,6 +80,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
       const char* line = value("-c");
       if (line == nullptr) return Fail("-c needs a command line") + 1;
       options.lines.push_back(line);
+    } else if (arg == "--gui") {
+      options.gui = true;
     } else if (arg == "--no-civil") {
       options.noCivil = true;
     } else if (!arg.empty() && arg[0] == '-') {
@@ -123,6 +130,12 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (options.gui && !pelvarhost::StartWindowApplication(argc, argv)) {
+    if (scriptFd >= 0) ::close(scriptFd);
+    return 1;
+  }
+  if (options.gui) pelvarhost::OpenMainWindow();
+
   pelvarhost::SetHostHasCivil(!options.noCivil);
   pelvarhost::RegisterHostCommands();
   pelvarhost::RegisterCivilCommands();
@@ -132,6 +145,10 @@ int main(int argc, char** argv) {
   } else if (!pelvarhost::OpenDrawing(pelvarhost::Utf8ToWide(options.drawing))) {
     pelvarhost::FinishOutputLine();
     if (scriptFd >= 0) ::close(scriptFd);
+    if (options.gui) {
+      pelvarhost::CloseMainWindow();
+      pelvarhost::StopWindowApplication();
+    }
     return Fail("cannot open drawing " + options.drawing);
   }
   LoadModuleBeside();
@@ -140,9 +157,10 @@ int main(int argc, char** argv) {
   std::string dashCText;
   for (const std::string& line : options.lines) dashCText += line + "\n";
   pelvarhost::AddInputSource(pelvarhost::MakeTextInput(pelvarhost::Utf8ToWide(dashCText)));
-  if (scriptFd >= 0) {
-    pelvarhost::AddInputSource(pelvarhost::MakeDescriptorInput(scriptFd, true));
-  } else {
+  if (scriptFd >= 0) pelvarhost::AddInputSource(pelvarhost::MakeDescriptorInput(scriptFd, true));
+  if (options.gui) {
+    pelvarhost::AddInputSource(pelvarhost::MakeWindowInput());
+  } else if (scriptFd < 0) {
     if (::isatty(STDIN_FILENO)) {
       pelvarhost::AddInputSource(pelvarhost::MakeTerminalInput());
     } else {
@@ -157,5 +175,9 @@ int main(int argc, char** argv) {
   pelvarhost::RemoveHostCommands();
   pelvarhost::ResetInput();
   pelvarhost::FinishOutputLine();
+  if (options.gui) {
+    pelvarhost::CloseMainWindow();
+    pelvarhost::StopWindowApplication();
+  }
   return 0;
 }

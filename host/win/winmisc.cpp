@@ -83,10 +83,6 @@ BOOL CloseHandle(HANDLE hObject) {
 
 void Sleep(DWORD dwMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds)); }
 
-BOOL IsWindow(HWND hWnd) { return FALSE; }
-BOOL IsWindowVisible(HWND hWnd) { return FALSE; }
-BOOL SetForegroundWindow(HWND hWnd) { return FALSE; }
-
 int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int textLength, LPWSTR wide, int wideLength) {
   if (codePage != CP_UTF8 || text == nullptr || textLength < -1 || wideLength < 0 ||
       (wideLength > 0 && wide == nullptr)) {

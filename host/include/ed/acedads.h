@@ -64,5 +64,5 @@ int acedGrDraw(const ads_point from, const ads_point to, int color, int hl);
 void acedUpdateDisplay();
 int acedRedraw(const ads_name entity, int mode);
 
-// This is a console host: it has no main window.
+// The main window of the host (pelvar --gui), or null in the console program.
 void* adsw_acadMainWnd();

@@ -66,6 +66,15 @@ class AcGiViewport : public AcRxObject {
   virtual void getNumPixelsInUnitSquare(const AcGePoint3d& givenWorldpt, AcGePoint2d& pixelArea,
                                         bool bIncludePerspective = true) const = 0;
   virtual void getModelToEyeTransform(AcGeMatrix3d& xform) const { xform = AcGeMatrix3d::kIdentity; }
+  // World to eye coordinates: the eye looks down its z axis at the viewport's centre, eye x
+  // to the right and y up, in drawing units.
+  virtual void getWorldToEyeTransform(AcGeMatrix3d& xform) const { xform = AcGeMatrix3d::kIdentity; }
+  // The viewport's lower-left and upper-right corners in device coordinates (pixels); both
+  // at the origin when the viewport has no known extent.
+  virtual void getViewportDcCorners(AcGePoint2d& lowerLeft, AcGePoint2d& upperRight) const {
+    lowerLeft.set(0, 0);
+    upperRight.set(0, 0);
+  }
 };
 
 class AcGiCommonDraw : public AcRxObject {

@@ -50,6 +50,12 @@ bool InputEnded();
 // Text that runs at the next command prompt as if typed; "\n" or " " ends each answer
 // (only "\n" for prompts that allow spaces).
 void QueueTypedText(std::wstring_view text);
+// Moves the queued text into the typed-ahead answers and takes its first answer, for an
+// input source that waits at the command prompt when text is queued (the program's
+// window); nullopt when nothing is queued.
+std::optional<std::wstring> TakeQueuedCommand();
+// The text queued for the next command prompt and not yet taken.
+std::wstring QueuedTyping();
 // A break request, as Ctrl+C during work: the next acedUsrBrk poll reports it.
 void RequestBreak();
 

@@ -182,7 +182,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize
 BOOL CloseHandle(HANDLE hObject);
 void Sleep(DWORD dwMilliseconds);
 
-// Windows: this is a console host without windows, so no handle names a window.
+// Windows: only the program's window (pelvar --gui) has any; in the console no handle names one.
 BOOL IsWindow(HWND hWnd);
 BOOL IsWindowVisible(HWND hWnd);
 BOOL SetForegroundWindow(HWND hWnd);

@@ -1,0 +1,3 @@
+// The palette-set class of the host's user-interface library.
+#pragma once
+#include "adui.h"

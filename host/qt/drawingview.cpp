@@ -1,0 +1,141 @@
+#include "drawingview.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "dbapserv.h"
+#include "hostrender.h"
+
+namespace pelvarhost {
+namespace {
+
+constexpr double kWheelStepFactor = 0.8;  // one wheel notch in: the view shows 80% of the height
+constexpr double kWheelNotch = 120.0;
+
+AcDbDatabase* WorkingDatabase() { return acdbHostApplicationServices()->workingDatabase(); }
+
+QColor Background() { return QColor(kBackgroundColour.red, kBackgroundColour.green, kBackgroundColour.blue); }
+
+}  // namespace
+
+DrawingView::DrawingView(std::function<void(double, double)> pointPicked, QWidget* parent)
+    : QWidget(parent), pointPicked_(std::move(pointPicked)) {
+  setObjectName("drawingView");
+  setMouseTracking(true);
+  setMinimumSize(200, 150);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setCursor(Qt::CrossCursor);
+}
+
+void DrawingView::MarkDirty() {
+  dirty_ = true;
+  update();
+}
+
+QPointF DrawingView::WorldAt(QPointF position) const {
+  AcDbDatabase* db = WorkingDatabase();
+  if (db == nullptr || width() <= 0 || height() <= 0) return {};
+  ViewMapping mapping = ViewMapping::Fit(db->viewRecord(), width(), height());
+  return QPointF((position.x() - width() / 2.0) / mapping.pixelsPerUnit + mapping.centerX,
+                 mapping.centerY - (position.y() - height() / 2.0) / mapping.pixelsPerUnit);
+}
+
+void DrawingView::ZoomAbout(QPointF position, double factor) {
+  AcDbDatabase* db = WorkingDatabase();
+  if (db == nullptr || !(factor > 0) || !std::isfinite(factor)) return;
+  QPointF anchor = WorldAt(position);
+  ViewRecord view = db->viewRecord();
+  view.centerX = anchor.x() + (view.centerX - anchor.x()) * factor;
+  view.centerY = anchor.y() + (view.centerY - anchor.y()) * factor;
+  view.height *= factor;
+  if (!(view.height > 0) || !std::isfinite(view.height)) return;
+  db->setViewRecord(view);
+  MarkDirty();
+}
+
+void DrawingView::PanBy(QPoint pixels) {
+  AcDbDatabase* db = WorkingDatabase();
+  if (db == nullptr || width() <= 0 || height() <= 0) return;
+  ViewRecord view = db->viewRecord();
+  ViewMapping mapping = ViewMapping::Fit(view, width(), height());
+  view.centerX -= pixels.x() / mapping.pixelsPerUnit;
+  view.centerY += pixels.y() / mapping.pixelsPerUnit;
+  db->setViewRecord(view);
+  MarkDirty();
+}
+
+bool DrawingView::ImageIsCurrent() const {
+  AcDbDatabase* db = WorkingDatabase();
+  if (dirty_ || image_.size() != size() || db == nullptr) return false;
+  const ViewRecord& view = db->viewRecord();
+  return view.centerX == imageView_.centerX && view.centerY == imageView_.centerY && view.height == imageView_.height;
+}
+
+void DrawingView::Regenerate() {
+  dirty_ = false;
+  AcDbDatabase* db = WorkingDatabase();
+  if (db == nullptr || width() <= 0 || height() <= 0) {
+    image_ = QImage(size(), QImage::Format_RGB888);
+    image_.fill(Background());
+    return;
+  }
+  imageView_ = db->viewRecord();
+  RasterImage raster = RenderView(*db, imageView_, width(), height());
+  image_ = QImage(raster.rgb.data(), raster.width, raster.height, raster.width * 3, QImage::Format_RGB888).copy();
+  ++regenerations_;
+}
+
+void DrawingView::paintEvent(QPaintEvent*) {
+  // While panning, the last image moves with the mouse; it is regenerated on release.
+  if (!panning_ && !holdRegeneration && !ImageIsCurrent()) Regenerate();
+  QPainter painter(this);
+  painter.fillRect(rect(), Background());
+  painter.drawImage(panOffset_, image_);
+}
+
+void DrawingView::wheelEvent(QWheelEvent* event) {
+  double notches = event->angleDelta().y() / kWheelNotch;
+  if (notches == 0) return;
+  ZoomAbout(event->position(), std::pow(kWheelStepFactor, notches));
+  event->accept();
+}
+
+void DrawingView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton) {
+    panning_ = true;
+    panStart_ = event->position().toPoint();
+    panOffset_ = QPoint();
+    setCursor(Qt::ClosedHandCursor);
+  } else if (event->button() == Qt::LeftButton && pointPicked_) {
+    QPointF world = WorldAt(event->position());
+    pointPicked_(world.x(), world.y());
+  }
+}
+
+void DrawingView::mouseMoveEvent(QMouseEvent* event) {
+  if (panning_) {
+    panOffset_ = event->position().toPoint() - panStart_;
+    update();
+  }
+  if (cursorMoved) {
+    QPointF world = WorldAt(event->position());
+    cursorMoved(world.x(), world.y());
+  }
+}
+
+void DrawingView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::MiddleButton || !panning_) return;
+  panning_ = false;
+  QPoint moved = panOffset_;
+  panOffset_ = QPoint();
+  setCursor(Qt::CrossCursor);
+  if (moved.isNull()) {
+    update();
+    return;
+  }
+  PanBy(moved);
+}
+
+}  // namespace pelvarhost

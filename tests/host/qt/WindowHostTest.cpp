@@ -1,0 +1,155 @@
+// The program's window on the offscreen platform: the drawing view's zoom and pan, the
+// command line's output and input, and the window as an input source of the command loop.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <clocale>
+#include <cwchar>
+
+#include "commandpane.h"
+#include "dbapserv.h"
+#include "dbdatabase.h"
+#include "drawingview.h"
+#include "hostgui.h"
+#include "hostinput.h"
+
+namespace {
+
+using pelvarhost::CommandPane;
+using pelvarhost::DrawingView;
+
+// The application object lives for the whole program and goes at its end, fonts and all.
+class WindowApplication : public testing::Environment {
+ public:
+  void SetUp() override {
+    // A locale of the user's that the application object takes up (see WindowLocale).
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    pelvarhost::EnsureWindowApplication();
+  }
+  void TearDown() override { pelvarhost::StopWindowApplication(); }
+};
+
+[[maybe_unused]] testing::Environment* const application = testing::AddGlobalTestEnvironment(new WindowApplication);
+
+class WindowHostTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    pelvarhost::ViewRecord view;
+    view.centerX = 100, view.centerY = 50, view.height = 40;
+    db_.setViewRecord(view);
+    acdbHostApplicationServices()->setWorkingDatabase(&db_);
+    pelvarhost::ResetInput();
+  }
+  void TearDown() override {
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    pelvarhost::ResetInput();
+  }
+  AcDbDatabase db_;
+};
+
+void Mouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button, QPointF at) {
+  QMouseEvent event(type, at, widget->mapToGlobal(at), button,
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &event);
+}
+
+TEST_F(WindowHostTest, ZoomKeepsThePointUnderTheCursor) {
+  DrawingView view({});
+  view.resize(400, 300);
+  QPointF cursor(300, 75);
+  QPointF before = view.WorldAt(cursor);
+  view.ZoomAbout(cursor, 0.5);
+  EXPECT_DOUBLE_EQ(db_.viewRecord().height, 20);
+  QPointF after = view.WorldAt(cursor);
+  EXPECT_NEAR(after.x(), before.x(), 1e-9);
+  EXPECT_NEAR(after.y(), before.y(), 1e-9);
+  // 300 pixels show 40 units at first: the centre pixel is the view's centre.
+  EXPECT_NEAR(view.WorldAt(QPointF(200, 150)).x(), 100 + (before.x() - 100) * 0.5, 1e-9);
+}
+
+TEST_F(WindowHostTest, PanningMovesTheLastImageAndRegeneratesOnRelease) {
+  DrawingView view({});
+  view.resize(400, 300);
+  view.show();
+  view.grab();  // paints
+  int regenerations = view.Regenerations();
+  EXPECT_GE(regenerations, 1);
+  Mouse(&view, QEvent::MouseButtonPress, Qt::MiddleButton, QPointF(100, 100));
+  for (int step = 1; step <= 5; ++step) {
+    Mouse(&view, QEvent::MouseMove, Qt::MiddleButton, QPointF(100 + 15 * step, 100 - 6 * step));
+    view.grab();
+  }
+  EXPECT_EQ(view.Regenerations(), regenerations);  // redrawn, not regenerated, while panning
+  EXPECT_DOUBLE_EQ(db_.viewRecord().centerX, 100);
+  Mouse(&view, QEvent::MouseButtonRelease, Qt::MiddleButton, QPointF(175, 70));
+  view.grab();
+  EXPECT_EQ(view.Regenerations(), regenerations + 1);
+  // The drawing followed the mouse: 75 pixels right and 30 up at 7.5 pixels per unit.
+  EXPECT_NEAR(db_.viewRecord().centerX, 100 - 75 / 7.5, 1e-9);
+  EXPECT_NEAR(db_.viewRecord().centerY, 50 - 30 / 7.5, 1e-9);
+}
+
+TEST_F(WindowHostTest, LeftClickReportsTheWorldPoint) {
+  double x = 0, y = 0;
+  int clicks = 0;
+  DrawingView view([&](double px, double py) { x = px, y = py, ++clicks; });
+  view.resize(400, 300);
+  Mouse(&view, QEvent::MouseButtonPress, Qt::LeftButton, QPointF(200, 0));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_NEAR(x, 100, 1e-9);
+  EXPECT_NEAR(y, 70, 1e-9);  // the top edge: 20 units above the centre
+}
+
+TEST_F(WindowHostTest, CommandLineShowsHistoryAndPromptAndSendsLines) {
+  std::vector<QString> sent;
+  CommandPane pane([&](const QString& line) { sent.push_back(line); });
+  pane.AppendOutput("\nCommand: LINE\nSpecify first point: ");
+  EXPECT_EQ(pane.PromptText().toStdString(), "Specify first point: ");
+  pane.AppendOutput("\rProgress 1\rProgress 2");
+  EXPECT_EQ(pane.PromptText().toStdString(), "Progress 2");
+  EXPECT_EQ(pane.History().toStdString(), "Command: LINE\nProgress 2");
+
+  auto* input = pane.findChild<QLineEdit*>("commandInput");
+  ASSERT_NE(input, nullptr);
+  input->setText("0,0");
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QCoreApplication::sendEvent(input, &enter);
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(input, &escape);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0], "0,0");
+  EXPECT_EQ(sent[1], "^C");
+  EXPECT_EQ(input->text(), "");
+}
+
+// At the command prompt the window runs text queued with sendStringToExecute at once:
+// the first word is the command, the rest answers its prompts.
+TEST_F(WindowHostTest, WindowInputTakesQueuedCommandsAtTheCommandPrompt) {
+  pelvarhost::OpenMainWindow();
+  auto input = pelvarhost::MakeWindowInput();
+  pelvarhost::QueueTypedText(L"ZOOM E\n");
+  EXPECT_EQ(input->ReadLine(L"Command: "), std::optional<std::wstring>(L"ZOOM"));
+  EXPECT_EQ(pelvarhost::QueuedTyping(), L"");
+  pelvarhost::CloseMainWindow();
+  EXPECT_EQ(input->ReadLine(L"Command: "), std::nullopt);  // the window is gone: the input ends
+}
+
+}  // namespace
+
+namespace {
+
+// The application object sets the user's locale; the host puts the C locale back, so that
+// numbers are read and written with a point whatever the user's language.
+TEST(WindowLocale, NumbersStayInTheCLocale) {
+  EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%.2f", 1234.5);
+  EXPECT_STREQ(text, L"1234.50");
+  EXPECT_DOUBLE_EQ(std::wcstod(L"2.25", nullptr), 2.25);
+}
+
+}  // namespace
