@@ -93,3 +93,7 @@ errno_t _wfopen_s(FILE** file, const wchar_t* path, const wchar_t* mode) {
   }
   return 0;
 }
+
+int _fseeki64(FILE* file, long long offset, int origin) { return fseeko(file, static_cast<off_t>(offset), origin); }
+
+long long _ftelli64(FILE* file) { return static_cast<long long>(ftello(file)); }

@@ -11,6 +11,10 @@ typedef int errno_t;
 // Returns 0 and sets *file on success, the errno value otherwise (*file is then null).
 errno_t _wfopen_s(FILE** file, const wchar_t* path, const wchar_t* mode);
 
+// 64-bit file positions, as the Windows runtime names them.
+int _fseeki64(FILE* file, long long offset, int origin);
+long long _ftelli64(FILE* file);
+
 namespace pelvarhost {
 // UTF-8 <-> wide (UTF-32 on this platform). Invalid UTF-8 bytes become U+FFFD.
 std::string WideToUtf8(std::wstring_view text);
