@@ -17,6 +17,7 @@ constexpr size_t kHeaderSizeAt = 94, kPointDataOffsetAt = 96;
 constexpr size_t kPointFormatAt = 104, kRecordLengthAt = 105, kLegacyCountAt = 107, kCount64At = 247;
 constexpr std::uint8_t kCompressionBits = 0xC0;
 constexpr std::uint8_t kFirstExtendedFormat = 6;
+constexpr size_t kChunkTableHeaderSize = 8;  // version and number of chunks
 constexpr std::array<std::uint16_t, 11> kFormatRecordLengths = {20, 28, 26, 34, 57, 63, 30, 36, 38, 59, 67};
 
 template <typename T>
@@ -107,6 +108,20 @@ bool DecodePoints(const ByteBuffer& tile, const LasHeaderFacts& facts, const Laz
   return true;
 }
 
+// The compressed data begins with the position of the chunk table, which ends the tile (a
+// writer that could not seek leaves -1 there and puts the position in the last 8 bytes).
+bool HoldsItsPointData(const ByteBuffer& tile, const LasHeaderFacts& facts) {
+  std::uint64_t size = tile.size();
+  std::uint64_t start = facts.pointDataOffset;
+  if (!facts.compressed) return facts.pointCount <= (size - start) / facts.recordLength;
+  if (size - start < sizeof(std::int64_t)) return false;
+  auto table = ReadLittleEndian<std::int64_t>(tile, start);
+  if (table == -1 && size >= start + 2 * sizeof(std::int64_t))
+    table = ReadLittleEndian<std::int64_t>(tile, size - sizeof(std::int64_t));
+  return table >= static_cast<std::int64_t>(start + sizeof(std::int64_t)) &&
+         static_cast<std::uint64_t>(table) <= size - kChunkTableHeaderSize;
+}
+
 }  // namespace
 
 std::uint16_t MinimumRecordLength(std::uint8_t pointFormat) {
@@ -131,6 +146,9 @@ std::optional<LasHeaderFacts> ReadLasHeaderFacts(const ByteBuffer& tile) {
   if (las14 && headerSize < kLas14HeaderSize) return std::nullopt;
   facts.pointCount = las14 ? ReadLittleEndian<std::uint64_t>(tile, kCount64At)
                            : ReadLittleEndian<std::uint32_t>(tile, kLegacyCountAt);
+  facts.compressed = (tile[kPointFormatAt] & kCompressionBits) != 0;
+  facts.pointDataOffset = pointDataOffset;
+  if (!HoldsItsPointData(tile, facts)) return std::nullopt;
   return facts;
 }
 

@@ -13,10 +13,14 @@ struct LasHeaderFacts {
   std::uint8_t pointFormat = 0;  // compression bits cleared
   std::uint16_t recordLength = 0;
   std::uint64_t pointCount = 0;  // the 64-bit count of a LAS 1.4 header, else the legacy one
+  bool compressed = false;
+  std::uint32_t pointDataOffset = 0;
 };
 
 // The header facts, or nothing when the header is cut short, not a LAS header, has an
-// unknown point format or records too short for their format.
+// unknown point format or records too short for their format, or when the tile is shorter
+// than its point data: the records of an uncompressed tile, the chunk table (whose place
+// the compressed data begins with) of a compressed one.
 std::optional<LasHeaderFacts> ReadLasHeaderFacts(const ByteBuffer& tile);
 
 // The record length a point format needs at least (formats 0 to 10), or 0 for an unknown one.

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
