@@ -2,6 +2,7 @@
 // class comes from the right byte, and a damaged tile is refused without reading past it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -119,6 +120,21 @@ TEST(LazTileTest, RecordsShorterThanTheirFormatAndUnknownFormatsAreRefused) {
   refused = Decode(unknown);
   EXPECT_FALSE(refused.ok);
   EXPECT_EQ(refused.error, L"laz decode failed");
+
+  // A description of the compressed items that does not fit the records, names an unknown
+  // compressor or an unknown version of an item: refused before the LAZ reader sees it.
+  const std::string marker = "laszip encoded";
+  size_t vlr = std::search(tile.begin(), tile.end(), marker.begin(), marker.end()) - tile.begin() - 2;
+  ASSERT_LT(vlr, tile.size());
+  size_t content = vlr + 54;
+  for (auto [at, value] : {std::pair<size_t, std::uint8_t>{content + 34 + 2, 21}, {content + 0, 9},
+                           {content + 34 + 4, 7}, {content + 2, 1}}) {
+    ByteBuffer damaged = tile;
+    damaged[at] = value;
+    refused = Decode(damaged);
+    EXPECT_FALSE(refused.ok) << at;
+    EXPECT_EQ(refused.error, L"laz decode failed");
+  }
 
   for (const char* text : {"", "LASF", "not a las file at all, but long enough to hold a header of sorts"}) {
     refused = Decode(ByteBuffer(text, text + std::strlen(text)));
