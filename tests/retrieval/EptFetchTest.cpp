@@ -63,20 +63,19 @@ class EptFetchTest : public NetworkFixture {
     return FetchEptRectangle(FetchBytes, progress, ArchiveUrl(kSurvey + "/"), PennsylvaniaSouth(), r.xmin, r.ymin,
                              r.xmax, r.ymax);
   }
-  static eptgen::PlannedDataset Scene() {
-    double x = 0, y = 0;
-    LonLatToWebMercator(-77.0, 40.0, x, y);
-    std::vector<ScenePoint> scene = eptgen::MakeScene(5, x, y, 1500.0, 20000);
-    eptgen::DatasetOptions options = eptgen::OptionsAround(scene);
-    options.capacity = 1000;
-    return eptgen::PlanDataset(scene, options);
+  // Serves the generated scene and returns it, with the zone position of its point `index`.
+  eptgen::PlannedDataset ServeScene(size_t index, double& e, double& n) {
+    eptgen::PlannedDataset dataset = eptgen::SceneDataset(5, -77.0, 40.0, 1500.0, 20000, 1000);
+    Serve(dataset);
+    ZoneOf(dataset.points[index], e, n);
+    return dataset;
   }
   TempFolder data_{"ept"};
 };
 
 TEST_F(EptFetchTest, BoundedReadReturnsExactlyThePointsInsideTheRectangleEdgesIncluded) {
-  eptgen::PlannedDataset dataset = Scene();
-  Serve(dataset);
+  double e = 0, n = 0;
+  eptgen::PlannedDataset dataset = ServeScene(0, e, n);
   // Edges through generated points: two on the lower edges, two on the upper edges.
   const std::vector<ScenePoint>& pts = dataset.points;
   double e0, n0, e1, n1, e2, n2, e3, n3;
@@ -113,10 +112,8 @@ TEST_F(EptFetchTest, BoundedReadReturnsExactlyThePointsInsideTheRectangleEdgesIn
 }
 
 TEST_F(EptFetchTest, PointsOnTheLowerEdgesAreKeptAndOnTheUpperEdgesDropped) {
-  eptgen::PlannedDataset dataset = Scene();
-  Serve(dataset);
   double e = 0, n = 0;
-  ZoneOf(dataset.points[7], e, n);
+  eptgen::PlannedDataset dataset = ServeScene(7, e, n);
   auto has = [&](const EptFetchResult& result) {
     for (size_t i = 0; i < result.x.size(); ++i)
       if (result.x[i] == e && result.y[i] == n) return true;
@@ -181,10 +178,8 @@ TEST_F(EptFetchTest, QueryBoxFollowsTheCurvedEdgeOfAWideRectangle) {
 }
 
 TEST_F(EptFetchTest, NodesWithoutPointsInsideGiveAnEmptySuccess) {
-  eptgen::PlannedDataset dataset = Scene();
-  Serve(dataset);
   double e = 0, n = 0;
-  ZoneOf(dataset.points[0], e, n);
+  eptgen::PlannedDataset dataset = ServeScene(0, e, n);
   // A sliver between two points' eastings, over nodes but holding no point.
   std::vector<double> eastings;
   for (const ScenePoint& p : dataset.points) {
@@ -203,10 +198,8 @@ TEST_F(EptFetchTest, NodesWithoutPointsInsideGiveAnEmptySuccess) {
 }
 
 TEST_F(EptFetchTest, EveryFailureEndsTheCallWithItsText) {
-  eptgen::PlannedDataset dataset = Scene();
-  Serve(dataset);
   double e = 0, n = 0;
-  ZoneOf(dataset.points[0], e, n);
+  eptgen::PlannedDataset dataset = ServeScene(0, e, n);
   const ZoneRectangle r{e - 200, n - 200, e + 200, n + 200};
   auto failure = [&](const ZoneRectangle& rect) { return Fetch(rect).error; };
   EXPECT_EQ(failure(r), L"");
@@ -244,10 +237,8 @@ TEST_F(EptFetchTest, EveryFailureEndsTheCallWithItsText) {
 }
 
 TEST_F(EptFetchTest, CancellingAfterTheFirstTileStopsTheRead) {
-  eptgen::PlannedDataset dataset = Scene();
-  Serve(dataset);
   double e = 0, n = 0;
-  ZoneOf(dataset.points[0], e, n);
+  eptgen::PlannedDataset dataset = ServeScene(0, e, n);
   int tiles = 0;
   EptFetchResult result = Fetch({e - 300, n - 300, e + 300, n + 300},
                                 [&](std::int32_t phase, std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) {

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <set>
 
-#include "geo/Projections.h"
 #include "retrieval/LazTile.h"
 #include "tools/eptgen/EptDataset.h"
 
@@ -49,14 +48,7 @@ void ExpectSamePoints(const std::vector<ScenePoint>& got, const std::vector<Scen
   }
 }
 
-eptgen::PlannedDataset SmallDataset() {
-  double x = 0, y = 0;
-  LonLatToWebMercator(-77.0, 40.0, x, y);
-  std::vector<ScenePoint> scene = eptgen::MakeScene(17, x, y, 600.0, 6000);
-  eptgen::DatasetOptions options = eptgen::OptionsAround(scene);
-  options.capacity = 300;
-  return eptgen::PlanDataset(scene, options);
-}
+eptgen::PlannedDataset SmallDataset() { return eptgen::SceneDataset(17, -77.0, 40.0, 600.0, 6000, 300); }
 
 ByteBuffer Encode(const eptgen::PlannedDataset& d, const eptgen::PlannedNode& node) {
   return eptgen::EncodeLazTile(node.points, node.format, d.options.scale, d.offsetX, d.offsetY, d.offsetZ);
