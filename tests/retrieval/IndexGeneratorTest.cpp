@@ -9,16 +9,13 @@
 
 #include "tests/support/TempFolder.h"
 
+#include "tests/support/ReadWholeFile.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using pelvartest::ReadWholeFile;
 
 int RunGenerator(const fs::path& outlines, const fs::path& out, const fs::path& log) {
   std::string command = "python3 '" + (fs::path(PELVAR_SOURCE_DIR) / "tools/indexgen/indexgen.py").string() + "' '" +

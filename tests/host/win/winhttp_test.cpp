@@ -4,8 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "tests/support/ReadWholeFile.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 #include "winhttp.h"
@@ -57,12 +57,6 @@ Response Get(const wchar_t* host, const wchar_t* path) {
   return r;
 }
 
-std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class WinHttpTest : public ::testing::Test {
  protected:
@@ -78,7 +72,7 @@ TEST_F(WinHttpTest, SurveyIndexServerIsAnsweredFromTheShippedIndexByDefault) {
   Response r = Get(L"index.mardel.invalid", L"/mardel-anywhere/datasets.txt");
   ASSERT_TRUE(r.sent);
   EXPECT_EQ(r.status, 200u);
-  std::string shipped = ReadText(std::filesystem::path(PELVAR_SOURCE_DIR) / "data" / "datasets.txt");
+  std::string shipped = pelvartest::ReadWholeFile(std::filesystem::path(PELVAR_SOURCE_DIR) / "data" / "datasets.txt");
   EXPECT_EQ(r.body, shipped);
   EXPECT_EQ(r.length, shipped.size());
   EXPECT_EQ(Get(L"INDEX.mardel.invalid", L"/mardel-anywhere/other.txt").status, 404u);
