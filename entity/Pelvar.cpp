@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cloudfile/CloudReader.h"
+#include "entity/PelvarClass.h"
 
 // --- Runtime class members. The class record itself is registered by RegisterPelvarClass.
 

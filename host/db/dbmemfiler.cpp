@@ -6,6 +6,7 @@
 #include "dbdatabase.h"
 #include "rxclass.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 AcRxClass* AcDbDwgFiler::desc() {
   static AcRxClass* cls = newAcRxClass(L"AcDbDwgFiler", L"AcRxObject");

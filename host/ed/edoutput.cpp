@@ -8,6 +8,7 @@
 #include "edanswer.h"
 #include "hostoutput.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost {
 namespace {

@@ -10,6 +10,7 @@
 
 #include "hostinput.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 #ifdef PELVAR_HAVE_READLINE
 #include <readline/history.h>

@@ -23,6 +23,7 @@
 #include "hostrender.h"
 #include "rxmodule.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 

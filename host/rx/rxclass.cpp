@@ -13,6 +13,7 @@
 
 #include "rxclasshooks.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 struct AcRxClass::Names {
   std::wstring name;

@@ -13,7 +13,9 @@
 #include <sstream>
 
 #include "hostconfig.h"
+#include "textcase.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost::reg {
 
@@ -258,13 +260,6 @@ std::string ToUtf8Text(const std::string& raw) {
 
 }  // namespace
 
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
-}
-
 Hive ParseHive(std::string_view text) {
   Hive hive;
   Key* current = nullptr;
@@ -351,7 +346,7 @@ bool SaveHive(const Hive& hive) {
 
 Key* FindKey(Hive& hive, std::wstring_view path) {
   for (Key& key : hive.keys)
-    if (SameName(key.path, path)) return &key;
+    if (SameTextIgnoringCase(key.path, path)) return &key;
   return nullptr;
 }
 
@@ -367,7 +362,7 @@ Key& EnsureKey(Hive& hive, std::wstring_view path, bool* created) {
 
 Value* FindValue(Key& key, std::wstring_view name) {
   for (Value& value : key.values)
-    if (SameName(value.name, name)) return &value;
+    if (SameTextIgnoringCase(value.name, name)) return &value;
   return nullptr;
 }
 

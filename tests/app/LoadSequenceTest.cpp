@@ -8,7 +8,7 @@
 #include "AppSupport.h"
 #include "aced.h"
 #include "app/CommandTable.h"
-#include "app/EntityClass.h"
+#include "entity/PelvarClass.h"
 #include "cloudfile/CloudReader.h"
 #include "entity/Pelvar.h"
 #include "hostoutput.h"

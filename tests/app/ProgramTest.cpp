@@ -12,6 +12,7 @@
 #include "AppSupport.h"
 #include "dbdrawing.h"
 #include "dbproxy.h"
+#include "entity/PelvarClass.h"
 
 using namespace pelvartest;
 

@@ -5,12 +5,13 @@
 #include <cstdio>
 #include <fstream>
 
-#include "entity/AttachCommand.h"
+#include "app/AttachCommand.h"
 #include "entity/ColourTables.h"
 #include "hostgraphics.h"
 #include "tests/attach/AttachFixture.h"
 #include "tests/cloudfile/CraftedCloud.h"
 #include "tests/display/RecordingDraw.h"
+#include "wideutf8.h"
 
 namespace attachtest {
 

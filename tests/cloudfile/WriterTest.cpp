@@ -9,6 +9,7 @@
 #include "CraftedCloud.h"
 #include "cloudfile/CloudReader.h"
 #include "cloudfile/CloudWriter.h"
+#include "wideutf8.h"
 
 namespace {
 

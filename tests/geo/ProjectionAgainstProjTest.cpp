@@ -12,6 +12,7 @@
 #include "ProjOracle.h"
 #include "geo/Projections.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include "geo/StatePlaneZone.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 

@@ -12,6 +12,9 @@
 class AcDbDatabase;
 class AcDbObject;
 class AcDbEntity;
+namespace pelvarhost::civil {
+struct TransactionLog;
+}  // namespace pelvarhost::civil
 
 namespace Autodesk::AutoCAD::DatabaseServices {
 
@@ -112,12 +115,13 @@ class Transaction {
   // Undoes every change made through this transaction and closes its objects.
   void Abort();
 
-  // Host internals: the transaction's open objects and log.
+  // The transaction's open objects and log; defined by the host.
   struct Impl;
-  Impl& impl() { return *m_impl; }
 
  private:
   friend class TransactionManager;
+  friend struct pelvarhost::civil::TransactionLog;
+  Impl& impl() { return *m_impl; }
   explicit Transaction(AcDbDatabase* database);
   std::unique_ptr<Impl> m_impl;
 };

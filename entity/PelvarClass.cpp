@@ -1,5 +1,5 @@
 // Registration of the cloud entity's runtime class.
-#include "app/EntityClass.h"
+#include "entity/PelvarClass.h"
 
 #include "acdb.h"
 #include "dbproxy.h"

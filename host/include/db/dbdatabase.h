@@ -11,6 +11,9 @@ class AcDbBlockTable;
 class AcDbLayerTable;
 class AcDbObject;
 struct AcDbDatabaseImpl;
+namespace pelvarhost {
+struct DbAccess;
+}  // namespace pelvarhost
 
 namespace pelvarhost {
 // The view saved with a drawing: the centre and height of the visible area in world units.
@@ -71,10 +74,8 @@ class AcDbDatabase : public AcRxObject {
   // True when changed since it was created, read or saved.
   bool isModified() const;
 
-  // Host internals.
-  AcDbDatabaseImpl& impl() { return *m_impl; }
-  const AcDbDatabaseImpl& impl() const { return *m_impl; }
-
  private:
+  // Host internals, reached only through the host's private accessor.
+  friend struct pelvarhost::DbAccess;
   std::unique_ptr<AcDbDatabaseImpl> m_impl;
 };

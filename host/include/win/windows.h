@@ -96,6 +96,7 @@ inline bool operator==(const GUID& a, const GUID& b) {
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_MORE_DATA 234L
 #define ERROR_BADDB 1009L
 #define ERROR_CANTWRITE 1013L
@@ -158,6 +159,14 @@ LSTATUS RegCloseKey(HKEY hKey);
 // The full path of the module a handle names (null: the program); implemented by the
 // host's module loader (rxmodule.h).
 DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
+
+// Text conversion. Only UTF-8 (CP_UTF8) is a code page here; invalid bytes become U+FFFD.
+// A length of -1 means a null-terminated text, whose terminator is converted and counted
+// too. With cchWideChar 0 the call returns the length needed; a buffer too small fails
+// with ERROR_INSUFFICIENT_BUFFER. Returns 0 on failure.
+#define CP_UTF8 65001
+int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                        LPWSTR lpWideCharStr, int cchWideChar);
 
 // Folders and files.
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);

@@ -1,7 +1,7 @@
 // PELVARATTACH: the user picks a cloud file (the Downloads folder is the default), the
 // file is loaded and checked, a cloud entity naming it is added to model space with the
 // user's default class mask, a summary is printed, and the view zooms to the cloud.
-#include "entity/AttachCommand.h"
+#include "app/AttachCommand.h"
 
 #include <shlobj.h>
 

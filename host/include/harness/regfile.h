@@ -47,6 +47,5 @@ Key* FindKey(Hive& hive, std::wstring_view path);
 // Finds or creates the key and every missing parent below the hive root.
 Key& EnsureKey(Hive& hive, std::wstring_view path, bool* created);
 Value* FindValue(Key& key, std::wstring_view name);
-bool SameName(std::wstring_view a, std::wstring_view b);
 
 }  // namespace pelvarhost::reg

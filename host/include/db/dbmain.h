@@ -16,6 +16,9 @@
 
 class AcDbDatabase;
 class AcDbEntity;
+namespace pelvarhost {
+struct DbAccess;
+}  // namespace pelvarhost
 
 // An object of a drawing database. A new object belongs to its creator (delete it if it
 // is never added); once added to a database (appendAcDbEntity, AcDbSymbolTable::add) the
@@ -59,7 +62,12 @@ class AcDbObject : public AcGiDrawable {
   Adesk::Boolean isPersistent() const override { return m_stub != nullptr; }
   Adesk::LongPtr id() const override { return objectId().asOldId(); }
 
-  // Host internals, used by the database.
+ protected:
+  AcDbObject();
+
+ private:
+  // Host internals, reached only through the host's private accessor.
+  friend struct pelvarhost::DbAccess;
   AcDbStub* stub() const { return m_stub; }
   void attachToStub(AcDbStub* stub) { m_stub = stub; }
   // Called by acdbOpenObject: grants one access, or says why not.
@@ -67,10 +75,6 @@ class AcDbObject : public AcGiDrawable {
   // Drops all access (the database takes a freshly read object, or an object is replaced).
   void resetOpenState();
 
- protected:
-  AcDbObject();
-
- private:
   AcDbStub* m_stub = nullptr;
   AcDbObjectId m_ownerId;
   int m_readers = 0;
