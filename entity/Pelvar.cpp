@@ -10,10 +10,9 @@
 
 AcRxClass* Pelvar::gpDesc = nullptr;
 
-AcRxClass* Pelvar::desc() {
-  if (gpDesc == nullptr) rxInit();
-  return gpDesc;
-}
+// Null while the module is not loaded: the class exists only between the load and unload
+// sequences, never as a side effect of asking for it.
+AcRxClass* Pelvar::desc() { return gpDesc; }
 
 AcRxClass* Pelvar::isA() const { return desc(); }
 

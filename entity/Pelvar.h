@@ -100,6 +100,8 @@ class Pelvar : public AcDbEntity {
                                       AcDbIntArray& geomIds) const override;
   Acad::ErrorStatus subTransformBy(const AcGeMatrix3d& xform) override;
   Acad::ErrorStatus subGetGeomExtents(AcDbExtents& extents) const override;
+  // LIST: the cloud's file, points, tile, zone and display settings.
+  void subList(std::vector<std::wstring>& lines) const override;
 
  private:
   std::wstring m_cloudPath;

@@ -5,6 +5,7 @@
 #include "dbdatabase.h"
 #include "dbimpl.h"
 #include "dbsymtb.h"
+#include "hostoutput.h"
 #include "wcrt.h"
 #include "wideutf8.h"
 
@@ -48,8 +49,7 @@ namespace pelvarhost {
 void ReportOpenStateError(const std::wstring& text) {
   Errors().count++;
   Errors().last = text;
-  std::string line = "Host error: " + WideToUtf8(text) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  WriteDiagnosticLine("Host error: " + WideToUtf8(text));
 }
 
 int OpenStateErrorCount() { return Errors().count; }

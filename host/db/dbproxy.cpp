@@ -94,10 +94,17 @@ void RestoreProxies() {
         delete created;
         continue;
       }
+      // The proxy is read and the new object filled as if each were open: neither is open
+      // to anyone else while the class comes back.
+      pelvarhost::DbAccess::GrantOpen(*proxy, AcDb::kForRead);
+      std::vector<std::uint8_t> record = proxy->currentRecord();
+      pelvarhost::DbAccess::ResetOpenState(*proxy);
       pelvarhost::DbAccess::AttachToStub(*object, stub.get());
       object->setOwnerId(proxy->ownerId());
-      pelvarhost::MemoryFiler filer(proxy->currentRecord(), db);
+      pelvarhost::MemoryFiler filer(record, db);
+      pelvarhost::DbAccess::GrantOpen(*object, AcDb::kForWrite);
       Acad::ErrorStatus status = object->dwgInFields(&filer);
+      pelvarhost::DbAccess::ResetOpenState(*object);
       if (status == Acad::eOk && filer.filerStatus() == Acad::eOk) {
         Replace(stub.get(), object);
       } else {

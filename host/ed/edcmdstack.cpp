@@ -119,6 +119,13 @@ AcEdCommand* AcEdCommandStack::lookupTyped(std::wstring_view typed) {
   return m_groups->lookup(typed, !global);
 }
 
+std::vector<std::wstring> AcEdCommandStack::globalNames() const {
+  std::vector<std::wstring> names;
+  for (const Group& g : m_groups->groups)
+    for (const auto& c : g.commands) names.emplace_back(c->globalName());
+  return names;
+}
+
 AcEdCommandStack* acedRegCmdsPtr() {
   static AcEdCommandStack stack;
   return &stack;

@@ -96,6 +96,13 @@ void FinishOutputLine() {
   state.lineEndedByAnswer = true;
 }
 
+void WriteDiagnosticLine(const std::string& utf8Line) {
+  FinishOutputLine();
+  std::fwrite(utf8Line.data(), 1, utf8Line.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
 namespace detail {
 void EndAnswerLine(std::wstring_view echo, bool echoIt) {
   OutputState& state = State();

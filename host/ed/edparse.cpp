@@ -130,15 +130,13 @@ bool ParsePoint(std::wstring_view text, const double from[3], double point[3]) {
   }
   if (parts.size() < 2 || parts.size() > 3) return false;
   double z = parts.size() == 3 ? parts[2] : 0.0;
-  if (relative) {
-    point[0] = from[0] + parts[0];
-    point[1] = from[1] + parts[1];
-    point[2] = from[2] + z;
-  } else {
-    point[0] = parts[0];
-    point[1] = parts[1];
-    point[2] = z;
-  }
+  double result[3] = {parts[0], parts[1], z};
+  if (relative)
+    for (int i = 0; i < 3; ++i) result[i] += from[i];
+  // An offset can carry a finite point past the largest double: refused like "inf".
+  for (double coordinate : result)
+    if (!std::isfinite(coordinate)) return false;
+  for (int i = 0; i < 3; ++i) point[i] = result[i];
   return true;
 }
 

@@ -251,11 +251,18 @@ std::string ToUtf8Text(const std::string& raw) {
     std::vector<uint8_t> bytes(raw.begin() + 2, raw.end());
     std::vector<uint8_t> native = Utf16LeToNative(bytes);
     std::wstring w(native.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(w.data(), native.data(), native.size());
+    if (!native.empty()) std::memcpy(w.data(), native.data(), native.size());  // a bare mark has no data
     return WideToUtf8(w);
   }
   if (raw.rfind("\xEF\xBB\xBF", 0) == 0) return raw.substr(3);
   return raw;
+}
+
+// A key path names every key from the hive root down: none of its parts may be empty (a
+// leading, trailing or doubled backslash), or the file written back could not be read.
+bool IsKeyPath(std::wstring_view path) {
+  return !path.empty() && path.front() != L'\\' && path.back() != L'\\' &&
+         path.find(L"\\\\") == std::wstring_view::npos;
 }
 
 }  // namespace
@@ -277,8 +284,12 @@ Hive ParseHive(std::string_view text) {
       continue;
     }
     if (line.front() == '[' && line.back() == ']' && line.size() > 2 && line[1] != '-') {
-      current = &EnsureKey(hive, Utf8ToWide(line.substr(1, line.size() - 2)), nullptr);
-      continue;
+      const std::wstring path = Utf8ToWide(line.substr(1, line.size() - 2));
+      if (IsKeyPath(path)) {
+        current = &EnsureKey(hive, path, nullptr);
+        continue;
+      }
+      current = nullptr;  // the values below belong to no key this reader can keep
     }
     Value value;
     if (current == nullptr || !ParseValueLine(line, &value)) {

@@ -47,6 +47,24 @@ TEST_F(AttachTest, PrintsThePromptWithTheDownloadsFolderTheSummaryAndTheReminder
   EXPECT_EQ(PanelCalls().show, 1);
 }
 
+TEST_F(AttachTest, AVisiblePanelIsShownAndRefreshedAfterTheAttach) {
+  WriteSample("sample.kmt");
+  SetPanelVisibleForTest(true);
+  RunAttach(L"sample.kmt\n");
+  ASSERT_EQ(CloudIds().size(), 1u);
+  EXPECT_EQ(PanelCalls().show, 1);
+  EXPECT_EQ(PanelCalls().refresh, 1);
+  // A file the reader refuses touches the panel not at all.
+  fs::path refused = downloads_ / "refused.kmt";
+  std::ofstream(refused, std::ios::binary) << "KMQ9";
+  ResetPanelCalls();
+  SetPanelVisibleForTest(true);
+  EXPECT_EQ(RunAttach(L"refused.kmt\n"), "\nSelect Mardel cloud <" + downloads_.string() +
+                                               "/>: refused.kmt\nCloud load failed: truncated header");
+  EXPECT_EQ(PanelCalls().show + PanelCalls().refresh + PanelCalls().hide, 0);
+  ResetPanelCalls();
+}
+
 TEST_F(AttachTest, TheNewCloudNamesTheFileWithDefaultsAndTheIdentityTransform) {
   fs::path file = WriteSample("sample.kmt");
   RunAttach(L"sample.kmt\n");

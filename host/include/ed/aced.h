@@ -1,7 +1,9 @@
 // The host's editor interface: the command stack and everything a command uses to talk
 // to the user.
 #pragma once
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "acadstrc.h"
 #include "accmd.h"
@@ -72,6 +74,8 @@ class AcEdCommandStack : public AcRxObject {
   // The command a name typed at the command prompt names: case-insensitive; "_" asks for
   // the global name, "." for the built-in one (both may be given, as "_.").
   AcEdCommand* lookupTyped(std::wstring_view typed);
+  // The global names of every registered command, newest group first.
+  std::vector<std::wstring> globalNames() const;
 
  private:
   struct Groups;

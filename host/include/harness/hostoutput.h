@@ -17,6 +17,9 @@ void WriteCommandLine(std::wstring_view text);
 std::wstring CurrentOutputLine();
 // Ends the current output line when it holds text (at program exit).
 void FinishOutputLine();
+// Writes a diagnostic line to standard error after ending the command line's current line,
+// so that the two never share a line on a terminal.
+void WriteDiagnosticLine(const std::string& utf8Line);
 
 // Collects everything written to the command line while it lives (tests).
 class OutputCapture {
