@@ -12,6 +12,7 @@
 #include "dbapserv.h"
 #include "app/Settings.h"
 #include "entity/ModelSpace.h"
+#include "app/Paths.h"
 #include "entity/Pelvar.h"
 #include "ui/PanelHooks.h"
 
@@ -19,8 +20,6 @@ namespace {
 
 constexpr const ACHAR* kFileTitle = L"Select Mardel cloud";
 constexpr const ACHAR* kCloudExtension = L"kmt";
-// The folder separator appended to the default folder (a backslash on Windows).
-constexpr wchar_t kFolderSeparator = L'/';
 // The zoom window widens the cloud's square by this fraction on each side.
 constexpr double kZoomMargin = 0.03;
 

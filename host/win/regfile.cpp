@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "hostconfig.h"
 #include "textcase.h"
 #include "wcrt.h"
 #include "wideutf8.h"
@@ -320,17 +321,7 @@ std::string FormatHive(const Hive& hive) {
   return out;
 }
 
-std::string HiveFilePath() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (config != nullptr && config[0] == '/') {
-    base = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home != nullptr ? home : ".") + "/.config";
-  }
-  return base + "/pelvar/registry.reg";
-}
+std::string HiveFilePath() { return HostConfigFolder() + "/registry.reg"; }
 
 Hive LoadHive() {
   std::ifstream in(HiveFilePath(), std::ios::binary);

@@ -99,6 +99,10 @@ errno_t _wfopen_s(FILE** file, const wchar_t* path, const wchar_t* mode) {
   return 0;
 }
 
+int _fseeki64(FILE* file, long long offset, int origin) { return fseeko(file, static_cast<off_t>(offset), origin); }
+
+long long _ftelli64(FILE* file) { return static_cast<long long>(ftello(file)); }
+
 namespace {
 
 // One character's upper case by the Unicode simple case mapping, through a locale of our

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -45,6 +46,33 @@ BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
   }
   if (::mkdir(pelvarhost::WideToUtf8(lpPathName).c_str(), 0777) == 0) return TRUE;
   SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+BOOL DeleteFileW(LPCWSTR lpFileName) {
+  if (lpFileName == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (::unlink(pelvarhost::WideToUtf8(lpFileName).c_str()) == 0) return TRUE;
+  SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags) {
+  if (lpExistingFileName == nullptr || lpNewFileName == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string from = pelvarhost::WideToUtf8(lpExistingFileName);
+  std::string to = pelvarhost::WideToUtf8(lpNewFileName);
+  struct stat info {};
+  if ((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0 && ::lstat(to.c_str(), &info) == 0) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return FALSE;
+  }
+  if (::rename(from.c_str(), to.c_str()) == 0) return TRUE;
+  SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
   return FALSE;
 }
 

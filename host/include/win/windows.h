@@ -168,8 +168,12 @@ DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                         LPWSTR lpWideCharStr, int cchWideChar);
 
-// Folders.
+// Folders and files.
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+BOOL DeleteFileW(LPCWSTR lpFileName);
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+// Renames a file; with MOVEFILE_REPLACE_EXISTING an existing target is replaced atomically.
+BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);
 DWORD GetLastError();
 void SetLastError(DWORD code);
 

@@ -1,0 +1,43 @@
+// The one byte source of the retrieval: every file it reads (the survey index, ept.json,
+// hierarchy pages, LAZ tiles) arrives whole in memory, from the local mirror folder when it
+// holds the file, else by an HTTPS GET. No operation prints anything or throws.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+using ByteBuffer = std::vector<std::uint8_t>;
+
+// A fetcher: true when the buffer holds the whole file named by the URL.
+using Fetcher = std::function<bool(const std::string& url, ByteBuffer& bytes)>;
+
+// How patient and how persistent one HTTPS GET is.
+struct HttpPolicy {
+  std::chrono::milliseconds connectTimeout{30000};
+  // A response that runs slower than one byte per second for this long fails.
+  std::chrono::milliseconds receiveTimeout{30000};
+  std::uint64_t maxBodyBytes = std::uint64_t{1} << 30;
+  // Transport errors and 5xx answers are tried again, up to this many attempts in all,
+  // waiting firstRetryDelay, then twice as long each time, never more than maxRetryDelay.
+  int maxAttempts = 4;
+  std::chrono::milliseconds firstRetryDelay{500};
+  std::chrono::milliseconds maxRetryDelay{4000};
+};
+
+// GET over HTTPS. True when the server answered 200 with a non-empty body that arrived
+// whole: the transfer ended cleanly, and its length matches the Content-Length when the
+// server sent one. The buffer is undefined after false.
+bool HttpsGet(const std::string& url, ByteBuffer& bytes);
+bool HttpsGet(const std::string& url, ByteBuffer& bytes, const HttpPolicy& policy);
+
+// The mirrored copy of the file the URL names, read whole; false when the URL is neither
+// below the archive root nor the survey index, when the file is missing or empty, or when
+// no mirror root is set. The mirror root is the registry's LocalEptRoot, read on first use.
+bool ReadFromLocalMirror(const std::string& url, ByteBuffer& bytes);
+// The same below an explicit mirror root (empty: no mirror).
+bool ReadFromMirrorRoot(const std::wstring& mirrorRoot, const std::string& url, ByteBuffer& bytes);
+
+// ReadFromLocalMirror, else HttpsGet.
+bool FetchBytes(const std::string& url, ByteBuffer& bytes);

@@ -1,0 +1,133 @@
+#include "retrieval/EptFetch.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "geo/Projections.h"
+#include "retrieval/EptHierarchy.h"
+#include "retrieval/EptMetadata.h"
+#include "retrieval/LazTile.h"
+
+namespace {
+
+constexpr char kMetadataFile[] = "ept.json";
+constexpr char kDataFolder[] = "ept-data/";
+constexpr char kTileExtension[] = ".laz";
+// More samples than this per edge are never taken, however long the edge.
+constexpr double kMaxEdgeSegments = 4096;
+
+std::string_view AsText(const ByteBuffer& bytes) {
+  return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+int EdgeSegments(double lengthInUnits, const StatePlaneZone& zone) {
+  double metres = std::fabs(lengthInUnits * zone.unitMetres);
+  if (!std::isfinite(metres)) return 1;  // the corner's conversion will fail
+  return static_cast<int>(std::clamp(std::ceil(metres / kQueryEdgeStepMetres), 1.0, kMaxEdgeSegments));
+}
+
+// Keeps the decoded points that fall inside the rectangle, in zone coordinates.
+class RectangleFilter {
+ public:
+  RectangleFilter(const StatePlaneZone& zone, const ZoneRectangle& rect, EptFetchResult& result)
+      : zone_(zone), rect_(rect), result_(result) {}
+
+  void operator()(double x, double y, double z, std::uint8_t cls, std::uint16_t intensity) const {
+    double lon = 0, lat = 0, easting = 0, northing = 0;
+    WebMercatorToLonLat(x, y, lon, lat);
+    if (!LonLatToZone(zone_, lon, lat, easting, northing)) return;
+    if (!(rect_.xmin <= easting && easting < rect_.xmax && rect_.ymin <= northing && northing < rect_.ymax)) return;
+    result_.x.push_back(easting);
+    result_.y.push_back(northing);
+    result_.z.push_back(MetresToZoneUnits(zone_, z));
+    result_.classes.push_back(cls);
+    result_.intensities.push_back(intensity);
+  }
+
+ private:
+  const StatePlaneZone& zone_;
+  const ZoneRectangle& rect_;
+  EptFetchResult& result_;
+};
+
+// Reads the selected tiles in order through the filter.
+void ReadTiles(const Fetcher& fetch, const ProgressFn& progress, const std::string& surveyUrl,
+               const std::vector<EptNodeKey>& keys, const RectangleFilter& filter, EptFetchResult& result) {
+  LazPointSink sink = std::cref(filter);
+  ByteBuffer tile;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (!fetch(surveyUrl + kDataFolder + keys[i].text() + kTileExtension, tile)) {
+      result.error = kErrNodeFetch;
+      return;
+    }
+    result.bytesDownloaded += tile.size();
+    if (!DecodeLazTile(tile, sink, result.error)) return;
+    ++result.nodesFetched;
+    if (progress && !progress(kProgressTile, i + 1, keys.size(), result.bytesDownloaded, result.x.size())) {
+      result.error = kErrCancelled;
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+bool QueryBoxForRectangle(const StatePlaneZone& zone, const ZoneRectangle& rect, WebMercatorBox& box) {
+  const double corners[5][2] = {{rect.xmin, rect.ymin}, {rect.xmax, rect.ymin}, {rect.xmax, rect.ymax},
+                                {rect.xmin, rect.ymax}, {rect.xmin, rect.ymin}};
+  box = {INFINITY, INFINITY, -INFINITY, -INFINITY};
+  for (int edge = 0; edge < 4; ++edge) {
+    const double* from = corners[edge];
+    const double* to = corners[edge + 1];
+    int segments = EdgeSegments(std::hypot(to[0] - from[0], to[1] - from[1]), zone);
+    for (int s = 0; s < segments; ++s) {
+      double t = static_cast<double>(s) / segments;
+      double lon = 0, lat = 0, x = 0, y = 0;
+      if (!ZoneToLonLat(zone, from[0] + t * (to[0] - from[0]), from[1] + t * (to[1] - from[1]), lon, lat))
+        return false;
+      LonLatToWebMercator(lon, lat, x, y);
+      box.minX = std::min(box.minX, x);
+      box.minY = std::min(box.minY, y);
+      box.maxX = std::max(box.maxX, x);
+      box.maxY = std::max(box.maxY, y);
+    }
+  }
+  box.minX -= kQueryMarginMetres;
+  box.minY -= kQueryMarginMetres;
+  box.maxX += kQueryMarginMetres;
+  box.maxY += kQueryMarginMetres;
+  return true;
+}
+
+EptFetchResult FetchEptRectangle(const Fetcher& fetch, const ProgressFn& progress, const std::string& surveyUrl,
+                                 const StatePlaneZone& zone, double xmin, double ymin, double xmax, double ymax) {
+  EptFetchResult result;
+  const ZoneRectangle rect{xmin, ymin, xmax, ymax};
+  WebMercatorBox box;
+  if (!QueryBoxForRectangle(zone, rect, box)) {
+    result.error = kErrZoneInverse;
+    return result;
+  }
+  ByteBuffer metadata;
+  if (!fetch(surveyUrl + kMetadataFile, metadata)) {
+    result.error = kErrMetadataFetch;
+    return result;
+  }
+  std::optional<EptBounds> bounds = ParseEptBounds(AsText(metadata));
+  if (!bounds) {
+    result.error = kErrNoBounds;
+    return result;
+  }
+  if (!IsWebMercatorDataset(AsText(metadata))) {
+    result.error = kErrNotWebMercator;
+    return result;
+  }
+  EptSelection selection = SelectEptNodes(fetch, progress, surveyUrl, *bounds, box, true);
+  result.truncated = selection.truncated;
+  if (!selection.error.empty()) {
+    result.error = selection.error;
+    return result;
+  }
+  ReadTiles(fetch, progress, surveyUrl, selection.keys, RectangleFilter(zone, rect, result), result);
+  return result;
+}

@@ -1,0 +1,127 @@
+// HTTPS GET through WinHTTP, with time-outs, a size cap, a completeness check and retries
+// of transient failures.
+#include <winhttp.h>
+
+#include <algorithm>
+
+#include "retrieval/ByteSource.h"
+
+namespace {
+
+constexpr wchar_t kUserAgent[] = L"Pelvar/1.0";
+constexpr char kHttpsPrefix[] = "https://";
+constexpr size_t kHttpsPrefixLength = sizeof(kHttpsPrefix) - 1;
+constexpr DWORD kStatusOk = 200;
+
+// One WinHTTP handle, closed on every path.
+class InternetHandle {
+ public:
+  explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
+  ~InternetHandle() {
+    if (handle_ != nullptr) WinHttpCloseHandle(handle_);
+  }
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  HINTERNET get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  HINTERNET handle_;
+};
+
+enum class Attempt { kDone, kRetry, kFail };
+
+std::wstring Widen(const std::string& text) {
+  std::wstring wide;
+  wide.reserve(text.size());
+  for (char c : text) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+  return wide;
+}
+
+int Milliseconds(std::chrono::milliseconds duration) {
+  return static_cast<int>(std::clamp<long long>(duration.count(), 0, 0x7FFFFFFF));
+}
+
+// A failure of the connection itself is worth another try; a refused certificate, a bad
+// answer or a time-out (which has already cost the whole receive time-out) is not.
+Attempt AfterTransportFailure() {
+  DWORD error = GetLastError();
+  bool transient = error == ERROR_WINHTTP_CANNOT_CONNECT || error == ERROR_WINHTTP_CONNECTION_ERROR ||
+                   error == ERROR_WINHTTP_NAME_NOT_RESOLVED;
+  return transient ? Attempt::kRetry : Attempt::kFail;
+}
+
+// The announced body length, when the server sent one.
+bool ContentLength(HINTERNET request, uint64_t& length) {
+  DWORD size = sizeof(length);
+  return WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER64,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX) != FALSE;
+}
+
+Attempt ReadBody(HINTERNET request, ByteBuffer& bytes, const HttpPolicy& policy) {
+  uint64_t announced = 0;
+  bool hasLength = ContentLength(request, announced);
+  if (hasLength && announced > policy.maxBodyBytes) return Attempt::kFail;
+  for (;;) {
+    DWORD available = 0;
+    if (!WinHttpQueryDataAvailable(request, &available)) return AfterTransportFailure();
+    if (available == 0) break;
+    if (bytes.size() + available > policy.maxBodyBytes) return Attempt::kFail;
+    size_t old = bytes.size();
+    bytes.resize(old + available);
+    DWORD read = 0;
+    if (!WinHttpReadData(request, bytes.data() + old, available, &read)) return AfterTransportFailure();
+    bytes.resize(old + read);
+    if (read == 0) return Attempt::kRetry;  // data was announced but none came
+  }
+  if (bytes.empty()) return Attempt::kFail;
+  if (hasLength && bytes.size() != announced) return Attempt::kRetry;
+  return Attempt::kDone;
+}
+
+Attempt GetOnce(const std::wstring& host, const std::wstring& path, ByteBuffer& bytes, const HttpPolicy& policy) {
+  bytes.clear();
+  InternetHandle session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+                                     WINHTTP_NO_PROXY_BYPASS, 0));
+  if (!session) return Attempt::kFail;
+  int connectMs = Milliseconds(policy.connectTimeout);
+  int receiveMs = Milliseconds(policy.receiveTimeout);
+  if (!WinHttpSetTimeouts(session.get(), connectMs, connectMs, receiveMs, receiveMs)) return Attempt::kFail;
+  InternetHandle connection(WinHttpConnect(session.get(), host.c_str(), INTERNET_DEFAULT_HTTPS_PORT, 0));
+  if (!connection) return Attempt::kFail;
+  InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                            WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
+  if (!request) return Attempt::kFail;
+  if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+      !WinHttpReceiveResponse(request.get(), nullptr))
+    return AfterTransportFailure();
+  DWORD status = 0;
+  DWORD size = sizeof(status);
+  if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                           WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
+    return Attempt::kFail;
+  if (status >= 500 && status <= 599) return Attempt::kRetry;
+  if (status != kStatusOk) return Attempt::kFail;
+  return ReadBody(request.get(), bytes, policy);
+}
+
+}  // namespace
+
+bool HttpsGet(const std::string& url, ByteBuffer& bytes) { return HttpsGet(url, bytes, HttpPolicy{}); }
+
+bool HttpsGet(const std::string& url, ByteBuffer& bytes, const HttpPolicy& policy) {
+  bytes.clear();
+  if (url.size() < kHttpsPrefixLength + 1 || url.compare(0, kHttpsPrefixLength, kHttpsPrefix) != 0) return false;
+  size_t slash = url.find('/', kHttpsPrefixLength);
+  if (slash == std::string::npos || slash == kHttpsPrefixLength) return false;
+  std::wstring host = Widen(url.substr(kHttpsPrefixLength, slash - kHttpsPrefixLength));
+  std::wstring path = Widen(url.substr(slash));
+  std::chrono::milliseconds delay = policy.firstRetryDelay;
+  for (int attempt = 1;; ++attempt) {
+    Attempt outcome = GetOnce(host, path, bytes, policy);
+    if (outcome == Attempt::kDone) return true;
+    if (outcome == Attempt::kFail || attempt >= policy.maxAttempts) return false;
+    Sleep(static_cast<DWORD>(Milliseconds(delay)));
+    delay = std::min(delay * 2, policy.maxRetryDelay);
+  }
+}
