@@ -28,6 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Claims of billions of points in a few bytes are refused by the decoder as it runs out of
   // data; keep the fuzzer's runs short by not asking it to try.
   if (facts && facts->pointCount > 100000) return 0;
+  // LASzip 3.4.3 itself crashes (ArithmeticDecoder::decodeSymbol) on some damaged layered
+  // chunks of point formats 6 to 10 whose sizes all look right, so no check of ours can stop
+  // it. CI's short runs leave those tiles out (PELVAR_FUZZ_LAZ_PLAIN_CHUNKS_ONLY) so that they
+  // keep finding faults of our own; a full scripts/fuzz run still feeds them all.
+  static const bool plainChunksOnly = std::getenv("PELVAR_FUZZ_LAZ_PLAIN_CHUNKS_ONLY") != nullptr;
+  if (plainChunksOnly && facts && facts->compressed && facts->pointFormat >= 6) return 0;
   std::uint64_t points = 0;
   std::wstring error;
   bool ok = DecodeLazTile(tile, [&points](double, double, double, std::uint8_t, std::uint16_t) { ++points; }, error);
