@@ -3,6 +3,8 @@
 #include "app/CommandTable.h"
 
 #include "entity/AttachCommand.h"
+#include "retrieval/FetchCommand.h"
+#include "retrieval/MirrorCommand.h"
 
 namespace {
 
@@ -28,8 +30,8 @@ const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARCROP", nullptr),
     Command(L"PELVARHELP", nullptr),
     Command(L"PELVARDEFCLS", nullptr),
-    Command(L"PELVARMIRROR", nullptr),
-    Command(L"PELVARFETCH", nullptr),
+    Command(L"PELVARMIRROR", PelvarMirrorCommand),
+    Command(L"PELVARFETCH", PelvarFetchCommand),
 };
 
 const std::array<const ACHAR*, kDemandLoadCommandCount> kDemandLoadCommands = {
