@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <queue>
 
 namespace {
 
@@ -43,17 +45,52 @@ double NeighbourMean(const std::vector<double>& cells, const GroundGridSize& siz
   return count > 0 ? sum / count : std::numeric_limits<double>::quiet_NaN();
 }
 
-// One pass; true when it left no cell empty.
-bool FillPass(std::vector<double>& cells, const GroundGridSize& size) {
-  bool complete = true;
-  for (std::int32_t j = 0; j < size.ny; ++j)
-    for (std::int32_t i = 0; i < size.nx; ++i) {
-      double& cell = cells[static_cast<size_t>(j) * size.nx + i];
-      if (!std::isnan(cell)) continue;
-      cell = NeighbourMean(cells, size, i, j);
-      if (std::isnan(cell)) complete = false;
+// The cells around (i, j), clipped to the grid.
+template <typename Visit>
+void ForEachNeighbour(const GroundGridSize& size, size_t index, Visit visit) {
+  auto i = static_cast<std::int32_t>(index % size.nx), j = static_cast<std::int32_t>(index / size.nx);
+  for (std::int32_t v = std::max(j - 1, 0); v <= std::min(j + 1, size.ny - 1); ++v)
+    for (std::int32_t u = std::max(i - 1, 0); u <= std::min(i + 1, size.nx - 1); ++u)
+      if (u != i || v != j) visit(static_cast<size_t>(v) * size.nx + u);
+}
+
+// The hole-filling passes. A pass visits the cells row by row and fills each empty one
+// with the mean of its filled neighbours, values of the same pass counting; only the
+// cells that can be filled are visited: those next to a cell filled before the pass, and
+// those after a cell filled in the pass (the ones before it wait for the next pass). This
+// gives what visiting every cell gives, in time proportional to the cells filled.
+void FillHoles(std::vector<double>& cells, const GroundGridSize& size) {
+  std::vector<std::int32_t> queuedInPass(cells.size(), -1);
+  std::vector<size_t> candidates;
+  size_t empty = 0;
+  for (size_t c = 0; c < cells.size(); ++c) {
+    if (!std::isnan(cells[c])) continue;
+    ++empty;
+    bool reachable = false;
+    ForEachNeighbour(size, c, [&](size_t n) { reachable = reachable || !std::isnan(cells[n]); });
+    if (reachable) candidates.push_back(c), queuedInPass[c] = 0;
+  }
+  for (std::int32_t pass = 0; pass < size.nx + size.ny && empty > 0 && !candidates.empty(); ++pass) {
+    std::priority_queue<size_t, std::vector<size_t>, std::greater<>> queue(candidates.begin(), candidates.end());
+    candidates.clear();
+    while (!queue.empty()) {
+      size_t c = queue.top();
+      queue.pop();
+      auto i = static_cast<std::int32_t>(c % size.nx), j = static_cast<std::int32_t>(c / size.nx);
+      cells[c] = NeighbourMean(cells, size, i, j);
+      --empty;
+      ForEachNeighbour(size, c, [&](size_t n) {
+        if (!std::isnan(cells[n])) return;
+        std::int32_t due = n > c ? pass : pass + 1;
+        if (queuedInPass[n] >= due) return;
+        queuedInPass[n] = due;
+        if (due == pass)
+          queue.push(n);
+        else
+          candidates.push_back(n);
+      });
     }
-  return complete;
+  }
 }
 
 }  // namespace
@@ -70,7 +107,6 @@ std::vector<float> BuildFetchGroundGrid(const EptFetchResult& points, const Zone
                                         const GroundGridSize& size) {
   std::vector<double> cells(static_cast<size_t>(size.nx) * size.ny, std::numeric_limits<double>::quiet_NaN());
   if (!BinGround(points, rect, size, cells)) return {};
-  for (std::int32_t pass = 0; pass < size.nx + size.ny; ++pass)
-    if (FillPass(cells, size)) break;
+  FillHoles(cells, size);
   return std::vector<float>(cells.begin(), cells.end());
 }

@@ -6,6 +6,7 @@
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -90,6 +91,9 @@ struct LoopbackServer::Answer {
 };
 
 LoopbackServer::LoopbackServer(const PemPair& identity) {
+  // A client may close a kept-alive connection at any time; writing to it then must fail
+  // with an error, not end the process.
+  ::signal(SIGPIPE, SIG_IGN);
   context_ = MakeContext(identity);
   listener_ = ListenOnLoopback(port_);
   if (::pipe(wakePipe_) != 0) throw std::runtime_error("pipe failed");
