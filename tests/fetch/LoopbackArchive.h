@@ -17,13 +17,16 @@ namespace fetchtest {
 
 class LoopbackArchive {
  public:
-  // A scene of `points` points 2000 m across centred on the place; nodes of `capacity`.
-  LoopbackArchive(const std::string& survey, double lon, double lat, size_t points, int capacity) : survey_(survey) {
+  // A scene of `points` points 2000 m across centred on the place; nodes of `capacity`,
+  // hierarchy pages every `pageStep` levels.
+  LoopbackArchive(const std::string& survey, double lon, double lat, size_t points, int capacity, int pageStep = 2)
+      : survey_(survey) {
     double x = 0, y = 0;
     LonLatToWebMercator(lon, lat, x, y);
     std::vector<eptgen::ScenePoint> scene = eptgen::MakeScene(17, x, y, 2000.0, points);
     eptgen::DatasetOptions options = eptgen::OptionsAround(scene);
     options.capacity = capacity;
+    options.pageStep = pageStep;
     std::string error;
     eptgen::WriteDataset(eptgen::PlanDataset(scene, options), (folder_.path() / "archive" / survey).string(), error);
     server_.serveFolder(kArchivePath, (folder_.path() / "archive").string());
