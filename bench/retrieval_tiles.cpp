@@ -14,7 +14,7 @@ constexpr double kLon = -77.0, kLat = 40.0;
 constexpr int kLatencyMs = 50;
 
 struct Setting {
-  // About 200 tiles over the rectangle, the hierarchy in one page.
+  // A few hundred tiles over the rectangle, the hierarchy in one page.
   fetchtest::LoopbackArchive archive{"PA_Bench_2020", kLon, kLat, 15000, 120, 64};
   const StatePlaneZone& zone = *FindZoneByEpsg(2272);
   ZoneRectangle rect;
