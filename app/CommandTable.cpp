@@ -2,7 +2,7 @@
 // filled in when that feature is part of the module.
 #include "app/CommandTable.h"
 
-#include "entity/AttachCommand.h"
+#include "app/AttachCommand.h"
 #include "retrieval/FetchCommand.h"
 #include "retrieval/MirrorCommand.h"
 

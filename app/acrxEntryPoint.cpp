@@ -7,9 +7,10 @@
 #include "app/CommandTable.h"
 #include "app/DemandLoad.h"
 #include "app/DocReactor.h"
-#include "app/arxapp.h"
+#include "arxapp.h"
 #include "cloudfile/CloudReader.h"
 #include "entity/Pelvar.h"
+#include "entity/PelvarClass.h"
 #include "ui/PanelHooks.h"
 
 namespace {

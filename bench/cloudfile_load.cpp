@@ -7,6 +7,7 @@
 #include "bench/cloudfile_bench_data.h"
 #include "cloudfile/CloudReader.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 

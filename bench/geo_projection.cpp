@@ -10,9 +10,7 @@
 
 #include "geo/Projections.h"
 
-#ifdef PELVAR_HAVE_PROJ
 #include <proj.h>
-#endif
 
 namespace {
 
@@ -57,7 +55,6 @@ void PelvarWebMercatorToZone(benchmark::State& state, std::uint32_t epsg) {
 BENCHMARK_CAPTURE(PelvarWebMercatorToZone, TransverseMercator, kTransverseMercatorZone)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PelvarWebMercatorToZone, Conic, kConicZone)->Unit(benchmark::kMillisecond);
 
-#ifdef PELVAR_HAVE_PROJ
 
 // PROJ's best case: an explicit pipeline doing what ours does (spherical Web Mercator
 // inverse, then the zone projection with EPSG's parameters, then the zone's unit), with no
@@ -119,6 +116,5 @@ BENCHMARK_CAPTURE(ProjWebMercatorToZone, ConicCrsToCrs, kConicZone, ProjRoute::k
 BENCHMARK_CAPTURE(ProjWebMercatorToZone, ConicPipeline, kConicZone, ProjRoute::kExplicitPipeline)
     ->Unit(benchmark::kMillisecond);
 
-#endif
 
 }  // namespace

@@ -2,7 +2,7 @@
 #include "civil/CivilBridge.h"
 
 #include "civil/CivilNames.h"
-#include "wcrt.h"
+#include "windows.h"
 
 namespace acad = Autodesk::AutoCAD::DatabaseServices;
 namespace geo = Autodesk::AutoCAD::Geometry;
@@ -22,7 +22,15 @@ constexpr const wchar_t* kUnknownFailure = L"unknown failure in the Civil 3D bri
 
 std::wstring Text(const wchar_t* text) { return text != nullptr ? text : L""; }
 
-std::wstring WideMessage(const std::exception& e) { return pelvarhost::Utf8ToWide(e.what()); }
+// An exception's UTF-8 text as a wide string (empty if it cannot be converted).
+std::wstring WideMessage(const std::exception& e) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, e.what(), -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring text(static_cast<std::size_t>(length), L'\0');
+  if (MultiByteToWideChar(CP_UTF8, 0, e.what(), -1, text.data(), length) != length) return std::wstring();
+  text.pop_back();  // the converted terminator
+  return text;
+}
 
 // Without Civil 3D there is no active civil document: stop with a clear text.
 c3d::ApplicationServices::CivilDocument RequireCivilDocument() {

@@ -1,7 +1,6 @@
 #include "civil/CivilNames.h"
 
-#include <clocale>
-#include <cwctype>
+#include "wcrt.h"
 
 namespace pelvar::civil {
 
@@ -9,22 +8,6 @@ namespace acad = Autodesk::AutoCAD::DatabaseServices;
 namespace c3d = Autodesk::Civil;
 
 namespace {
-
-// The upper case of one character by the Unicode simple case mapping, as an ordinal
-// comparison ignoring case folds it: through a locale of our own, so that the answer does
-// not change with the process's locale (the plain "C" locale would fold ASCII only).
-wint_t UpperCase(wchar_t c) {
-  static const locale_t folding = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  if (folding != static_cast<locale_t>(0)) return towupper_l(static_cast<wint_t>(c), folding);
-  return c >= L'a' && c <= L'z' ? static_cast<wint_t>(c - L'a' + L'A') : static_cast<wint_t>(c);
-}
-
-bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (UpperCase(a[i]) != UpperCase(b[i])) return false;
-  return true;
-}
 
 std::vector<std::wstring> SurfaceNames(acad::Transaction& transaction) {
   std::vector<std::wstring> names;
@@ -42,7 +25,7 @@ std::vector<std::wstring> SurfaceNames(acad::Transaction& transaction) {
 
 bool NameTaken(const std::vector<std::wstring>& names, const std::wstring& name) {
   for (const std::wstring& taken : names)
-    if (EqualIgnoringCase(taken, name)) return true;
+    if (_wcsicmp(taken.c_str(), name.c_str()) == 0) return true;
   return false;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "cloudfile/ByteOrder.h"
 #include "cloudfile/KmqFormat.h"
@@ -199,6 +200,16 @@ KmqHeader MakeHeader(const Bounds& bounds, uint32_t pointCount, const GroundRang
   return h;
 }
 
+// The columns all have one entry per point, the grid one height per node, and the point
+// count fits the header's 32 bits.
+bool InputsAgree(std::span<const double> x, std::span<const double> y, std::span<const double> z,
+                 std::span<const uint8_t> cls, std::span<const uint16_t> intensity, std::span<const float> ground,
+                 uint16_t nx, uint16_t ny) {
+  const size_t n = x.size();
+  return y.size() == n && z.size() == n && cls.size() == n && intensity.size() == n &&
+         ground.size() == size_t{nx} * ny && n <= std::numeric_limits<uint32_t>::max();
+}
+
 }  // namespace
 
 std::vector<uint8_t> BuildCloudFile(std::span<const double> x, std::span<const double> y,
@@ -207,6 +218,7 @@ std::vector<uint8_t> BuildCloudFile(std::span<const double> x, std::span<const d
                                     uint16_t nx, uint16_t ny, float cellSize, double gridOriginX,
                                     double gridOriginY, std::string_view label, double centreX,
                                     double centreY, float radius, uint32_t epsg) {
+  if (!InputsAgree(x, y, z, cls, intensity, ground, nx, ny)) return {};
   const size_t n = x.size();
   const size_t cells = size_t{nx} * ny;
   const Bounds bounds{RangeOf(x), RangeOf(y), RangeOf(z)};

@@ -9,7 +9,9 @@
 // x, y, z, cls and intensity hold n entries each; ground holds nx*ny heights row by row from
 // the grid origin (NaN for an empty cell). The label's first 16 characters name the tile;
 // centre and radius describe the square the points were cut from. The same input always
-// gives the same bytes. Nothing is checked: a file outside the reader's limits (for example
+// gives the same bytes. Inputs that disagree (a column whose length is not n, a grid that is
+// not nx*ny heights, more points than 32 bits can count) give an empty result and nothing
+// is read. Beyond that nothing is checked: a file outside the reader's limits (for example
 // with no points) is built all the same and refused on loading.
 std::vector<uint8_t> BuildCloudFile(std::span<const double> x, std::span<const double> y,
                                     std::span<const double> z, std::span<const uint8_t> cls,

@@ -1,10 +1,13 @@
 #include "cloudfile/KmqFileReader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
+#include <new>
 
 #include "cloudfile/ByteOrder.h"
 #include "wcrt.h"
@@ -23,6 +26,7 @@ constexpr wchar_t kTruncatedGround[] = L"truncated ground grid";
 constexpr wchar_t kTruncatedPoints[] = L"truncated point data";
 constexpr wchar_t kNotContiguous[] = L"chunk table not contiguous";
 constexpr wchar_t kCountMismatch[] = L"chunk table/point count mismatch";
+constexpr wchar_t kOutOfMemory[] = L"not enough memory to load the cloud";
 
 // Limits a header must respect before anything is allocated for it.
 constexpr uint32_t kMaxPointCount = 50'000'000;
@@ -124,8 +128,17 @@ void CopyHeader(const KmqHeader& h, KmqData& d) {
   d.halfSize = h.halfSize;
 }
 
+// Every coordinate, extent and grid value of the header is a finite number.
+bool HasFiniteGeometry(const KmqData& d) {
+  for (double value : {d.originX, d.originY, d.originZ, double{d.sizeX}, double{d.sizeY}, double{d.sizeZ},
+                       double{d.groundCell}, d.groundOriginX, d.groundOriginY, double{d.groundZBase},
+                       double{d.groundZSpan}, d.centerX, d.centerY, double{d.halfSize}})
+    if (!std::isfinite(value)) return false;
+  return true;
+}
+
 bool IsPlausible(const KmqData& d) {
-  return d.pointCount >= 1 && d.pointCount <= kMaxPointCount &&  //
+  return HasFiniteGeometry(d) && d.pointCount >= 1 && d.pointCount <= kMaxPointCount &&  //
          d.chunksX >= 1 && d.chunksX <= kMaxChunksPerAxis &&      //
          d.chunksY >= 1 && d.chunksY <= kMaxChunksPerAxis &&      //
          d.groundNx <= kMaxGroundNodesPerAxis && d.groundNy <= kMaxGroundNodesPerAxis;
@@ -220,19 +233,38 @@ const wchar_t* ReadImage(FILE* file, KmqData& d) {
 
 }  // namespace
 
-KmqDataPtr ReadCloudImage(const std::wstring& path, const wchar_t** failure) {
-  FILE* raw = nullptr;
-  if (_wfopen_s(&raw, path.c_str(), L"rb") != 0 || raw == nullptr) {
-    *failure = kCannotOpen;
-    return nullptr;
-  }
-  FileHandle file(raw);
+namespace {
+
+// Only a regular file is opened: a pipe or a device would block the read, or never end.
+bool IsRegularFile(const std::wstring& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(std::filesystem::path(path), error);
+}
+
+KmqDataPtr ReadOpenedImage(FILE* file, const wchar_t** failure) {
   auto image = std::make_shared<KmqData>();
-  *failure = ReadImage(file.get(), *image);
-  file.reset();
+  *failure = ReadImage(file, *image);
   if (*failure != nullptr) return nullptr;
   image->maxIntensity = MaxIntensity(image->intensity16);
   *failure = CheckChunkTable(*image);
   if (*failure != nullptr) return nullptr;
   return image;
+}
+
+}  // namespace
+
+KmqDataPtr ReadCloudImage(const std::wstring& path, const wchar_t** failure) {
+  FILE* raw = nullptr;
+  if (!IsRegularFile(path) || _wfopen_s(&raw, path.c_str(), L"rb") != 0 || raw == nullptr) {
+    *failure = kCannotOpen;
+    return nullptr;
+  }
+  FileHandle file(raw);
+  // A cloud too large for the memory left is a failed load like any other.
+  try {
+    return ReadOpenedImage(file.get(), failure);
+  } catch (const std::bad_alloc&) {
+    *failure = kOutOfMemory;
+    return nullptr;
+  }
 }

@@ -31,7 +31,8 @@ size_t ColourBuckets::total() const {
 
 double PixelsPerUnit(const AcGePoint2d& pixelArea) {
   double ppu = (std::fabs(pixelArea.x) + std::fabs(pixelArea.y)) / 2.0;
-  return std::max(ppu, kMinPixelsPerUnit);
+  // Written so that a NaN scale (a viewport that cannot tell) falls to the minimum too.
+  return ppu >= kMinPixelsPerUnit ? ppu : kMinPixelsPerUnit;
 }
 
 double ChunkPointBudget(const KmqData& data, uint16_t density, double pixelsPerUnit) {

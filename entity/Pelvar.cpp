@@ -4,15 +4,15 @@
 #include <utility>
 
 #include "cloudfile/CloudReader.h"
+#include "entity/PelvarClass.h"
 
 // --- Runtime class members. The class record itself is registered by RegisterPelvarClass.
 
 AcRxClass* Pelvar::gpDesc = nullptr;
 
-AcRxClass* Pelvar::desc() {
-  if (gpDesc == nullptr) rxInit();
-  return gpDesc;
-}
+// Null while the module is not loaded: the class exists only between the load and unload
+// sequences, never as a side effect of asking for it.
+AcRxClass* Pelvar::desc() { return gpDesc; }
 
 AcRxClass* Pelvar::isA() const { return desc(); }
 

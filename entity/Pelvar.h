@@ -100,6 +100,8 @@ class Pelvar : public AcDbEntity {
                                       AcDbIntArray& geomIds) const override;
   Acad::ErrorStatus subTransformBy(const AcGeMatrix3d& xform) override;
   Acad::ErrorStatus subGetGeomExtents(AcDbExtents& extents) const override;
+  // LIST: the cloud's file, points, tile, zone and display settings.
+  void subList(std::vector<std::wstring>& lines) const override;
 
  private:
   std::wstring m_cloudPath;
@@ -121,9 +123,3 @@ class Pelvar : public AcDbEntity {
 // switch over `data` (creating, refilling or dropping the array) and clears the dirty mark.
 // Called by Pelvar::ClassOverrides() when the mark is set.
 void RebuildClassOverrides(const Pelvar& entity, const KmqData& data);
-
-// The entity class's registration: creates (or reuses) the runtime class "Pelvar" and
-// links the class tree; aborts the host with "Class mismatch" when another class already
-// holds the name. Unregistering deletes the class (its objects become proxies).
-void RegisterPelvarClass();
-void UnregisterPelvarClass();

@@ -1,6 +1,9 @@
 // Display and geometry of the cloud entity: the outline of its square, its points thinned
 // to the viewport and coloured by bucket, its extents, its transformation and its snap.
-// A cloud whose file cannot be loaded draws nothing, has no extents and offers no snap.
+// A cloud whose file cannot be loaded draws nothing, has no extents and offers no snap; so
+// does one whose points cannot be gathered for want of memory: nothing is thrown to the host.
+#include <new>
+
 #include "acgi.h"
 #include "entity/DisplayPass.h"
 #include "entity/Pelvar.h"
@@ -23,6 +26,20 @@ AcCmEntityColor TrueColour(const PaletteColour& colour) {
   return entityColour;
 }
 
+// Draws under the entity's transform, popped again on every path.
+class ModelTransformScope {
+ public:
+  ModelTransformScope(AcGiGeometry& geometry, const AcGeMatrix3d& transform) : geometry_(geometry) {
+    geometry_.pushModelTransform(transform);
+  }
+  ~ModelTransformScope() { geometry_.popModelTransform(); }
+  ModelTransformScope(const ModelTransformScope&) = delete;
+  ModelTransformScope& operator=(const ModelTransformScope&) = delete;
+
+ private:
+  AcGiGeometry& geometry_;
+};
+
 void DrawBuckets(AcGiViewportDraw& draw, const ColourBuckets& buckets) {
   for (int b = 0; b < kColourBucketCount; ++b) {
     const std::vector<AcGePoint3d>& points = buckets.points[b];
@@ -35,35 +52,39 @@ void DrawBuckets(AcGiViewportDraw& draw, const ColourBuckets& buckets) {
 }  // namespace
 
 Adesk::Boolean Pelvar::subWorldDraw(AcGiWorldDraw* worldDraw) {
-  KmqDataPtr data = CloudData();
-  if (!data || worldDraw == nullptr) return Adesk::kFalse;
-  const double x0 = data->originX, y0 = data->originY, z = data->originZ;
-  const double x1 = x0 + data->sizeX, y1 = y0 + data->sizeY;
-  const AcGePoint3d outline[5] = {{x0, y0, z}, {x1, y0, z}, {x1, y1, z}, {x0, y1, z}, {x0, y0, z}};
-  worldDraw->subEntityTraits().setFillType(kAcGiFillNever);
-  worldDraw->geometry().pushModelTransform(m_transform);
-  worldDraw->geometry().polyline(5, outline);
-  worldDraw->geometry().popModelTransform();
   // False asks the host for the viewport-dependent drawing of the points as well.
+  try {
+    KmqDataPtr data = CloudData();
+    if (!data || worldDraw == nullptr) return Adesk::kFalse;
+    const double x0 = data->originX, y0 = data->originY, z = data->originZ;
+    const double x1 = x0 + data->sizeX, y1 = y0 + data->sizeY;
+    const AcGePoint3d outline[5] = {{x0, y0, z}, {x1, y0, z}, {x1, y1, z}, {x0, y1, z}, {x0, y0, z}};
+    worldDraw->subEntityTraits().setFillType(kAcGiFillNever);
+    ModelTransformScope placed(worldDraw->geometry(), m_transform);
+    worldDraw->geometry().polyline(5, outline);
+  } catch (const std::bad_alloc&) {
+  }
   return Adesk::kFalse;
 }
 
 void Pelvar::subViewportDraw(AcGiViewportDraw* viewportDraw) {
-  KmqDataPtr data = CloudData();
-  if (!data || viewportDraw == nullptr) return;
-  AcGePoint3d centre = m_transform * BoxCentre(*data);
-  AcGePoint2d pixelArea;
-  viewportDraw->viewport().getNumPixelsInUnitSquare(centre, pixelArea, true);
-  double budget = ChunkPointBudget(*data, m_density, PixelsPerUnit(pixelArea));
+  try {
+    KmqDataPtr data = CloudData();
+    if (!data || viewportDraw == nullptr) return;
+    AcGePoint3d centre = m_transform * BoxCentre(*data);
+    AcGePoint2d pixelArea;
+    viewportDraw->viewport().getNumPixelsInUnitSquare(centre, pixelArea, true);
+    double budget = ChunkPointBudget(*data, m_density, PixelsPerUnit(pixelArea));
 
-  ClassOverridesPtr overrides = ClassOverrides();
-  DisplaySettings settings{VisibilityRuleOf(*this), m_colorMode, OverrideBytes(overrides, *data)};
-  ColourBuckets buckets;
-  CollectBuckets(*data, settings, budget, buckets);
+    ClassOverridesPtr overrides = ClassOverrides();
+    DisplaySettings settings{VisibilityRuleOf(*this), m_colorMode, OverrideBytes(overrides, *data)};
+    ColourBuckets buckets;
+    CollectBuckets(*data, settings, budget, buckets);
 
-  viewportDraw->geometry().pushModelTransform(m_transform);
-  DrawBuckets(*viewportDraw, buckets);
-  viewportDraw->geometry().popModelTransform();
+    ModelTransformScope placed(viewportDraw->geometry(), m_transform);
+    DrawBuckets(*viewportDraw, buckets);
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 Acad::ErrorStatus Pelvar::subGetOsnapPoints(AcDb::OsnapMode osnapMode, Adesk::GsMarker gsSelectionMark,
@@ -71,15 +92,18 @@ Acad::ErrorStatus Pelvar::subGetOsnapPoints(AcDb::OsnapMode osnapMode, Adesk::Gs
                                             const AcGeMatrix3d& viewXform, AcGePoint3dArray& snapPoints,
                                             AcDbIntArray& geomIds) const {
   if (osnapMode != AcDb::kOsModeNode && osnapMode != AcDb::kOsModeNear) return Acad::eOk;
-  KmqDataPtr data = CloudData();
-  if (!data) return Acad::eOk;
-  AcGePoint3d cloudPick = m_transform.inverse() * pickPoint;
-  ClassOverridesPtr overrides = ClassOverrides();
-  DisplaySettings settings{VisibilityRuleOf(*this), m_colorMode, OverrideBytes(overrides, *data)};
-  AcGePoint3d nearest;
-  if (NearestVisiblePoint(*data, settings, cloudPick.x, cloudPick.y, nearest)) {
-    snapPoints.append(m_transform * nearest);
-    geomIds.append(0);
+  try {
+    KmqDataPtr data = CloudData();
+    if (!data) return Acad::eOk;
+    AcGePoint3d cloudPick = m_transform.inverse() * pickPoint;
+    ClassOverridesPtr overrides = ClassOverrides();
+    DisplaySettings settings{VisibilityRuleOf(*this), m_colorMode, OverrideBytes(overrides, *data)};
+    AcGePoint3d nearest;
+    if (NearestVisiblePoint(*data, settings, cloudPick.x, cloudPick.y, nearest)) {
+      snapPoints.append(m_transform * nearest);
+      geomIds.append(0);
+    }
+  } catch (const std::bad_alloc&) {
   }
   return Acad::eOk;
 }
@@ -92,7 +116,11 @@ Acad::ErrorStatus Pelvar::subTransformBy(const AcGeMatrix3d& xform) {
 }
 
 Acad::ErrorStatus Pelvar::subGetGeomExtents(AcDbExtents& extents) const {
-  KmqDataPtr data = CloudData();
+  KmqDataPtr data;
+  try {
+    data = CloudData();
+  } catch (const std::bad_alloc&) {
+  }
   if (!data) return Acad::eInvalidExtents;
   AcGePoint3d low(data->originX, data->originY, data->originZ);
   AcGePoint3d high(data->originX + data->sizeX, data->originY + data->sizeY, data->originZ + data->sizeZ);

@@ -20,6 +20,7 @@ std::string_view AsText(const ByteBuffer& bytes) {
 
 int EdgeSegments(double lengthInUnits, const StatePlaneZone& zone) {
   double metres = std::fabs(lengthInUnits * zone.unitMetres);
+  if (!std::isfinite(metres)) return 1;  // the corner's conversion will fail
   return static_cast<int>(std::clamp(std::ceil(metres / kQueryEdgeStepMetres), 1.0, kMaxEdgeSegments));
 }
 

@@ -2,6 +2,7 @@
 
 #include <laszip/laszip_api.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <istream>
@@ -18,6 +19,20 @@ constexpr size_t kPointFormatAt = 104, kRecordLengthAt = 105, kLegacyCountAt = 1
 constexpr std::uint8_t kCompressionBits = 0xC0;
 constexpr std::uint8_t kFirstExtendedFormat = 6;
 constexpr size_t kChunkTableHeaderSize = 8;  // version and number of chunks
+constexpr size_t kVlrCountAt = 100;
+constexpr size_t kVlrHeaderSize = 54;
+constexpr size_t kVlrUserIdAt = 2, kVlrRecordIdAt = 18, kVlrLengthAt = 20;
+constexpr char kLaszipUserId[] = "laszip encoded";
+constexpr std::uint16_t kLaszipRecordId = 22204;
+constexpr std::uint16_t kLaszipLastCompressor = 3;  // none, point-wise, chunked, layered
+constexpr size_t kLaszipCompressorAt = 0, kLaszipCoderAt = 2;
+constexpr size_t kLaszipItemCountAt = 32, kLaszipItemsAt = 34, kLaszipItemSize = 6;
+// The size of each compressed item type (0 and 14 are extra bytes of any size), and the
+// versions of its compression the reader knows (bit v set: version v).
+constexpr std::array<std::uint16_t, 15> kItemSizes = {0, 0, 0, 0, 0, 0, 20, 8, 6, 29, 30, 6, 8, 29, 0};
+constexpr std::array<std::uint8_t, 15> kItemVersions = {0x07, 0, 0, 0, 0, 0, 0x07, 0x07, 0x07, 0x03,
+                                                        0x1D, 0x1D, 0x1D, 0x19, 0x1D};
+constexpr std::uint8_t kLasVersionMajor = 1, kLasLastVersionMinor = 4;
 constexpr std::array<std::uint16_t, 11> kFormatRecordLengths = {20, 28, 26, 34, 57, 63, 30, 36, 38, 59, 67};
 
 template <typename T>
@@ -108,8 +123,50 @@ bool DecodePoints(const ByteBuffer& tile, const LasHeaderFacts& facts, const Laz
   return true;
 }
 
+// The variable length records fit before the point data, and the description of the
+// compressed items is there exactly when the tile is compressed: one record of the LAZ
+// kind, whose items are of known kinds and sizes and fill the point record. (The LAZ reader
+// loses memory, or frees it twice, when it meets such a record that does not fit itself.)
+bool HasUsableRecords(const ByteBuffer& tile, const LasHeaderFacts& facts, size_t headerSize) {
+  auto records = ReadLittleEndian<std::uint32_t>(tile, kVlrCountAt);
+  size_t at = headerSize;
+  int found = 0;
+  for (std::uint32_t i = 0; i < records; ++i) {
+    if (facts.pointDataOffset - at < kVlrHeaderSize) return false;
+    auto length = ReadLittleEndian<std::uint16_t>(tile, at + kVlrLengthAt);
+    size_t content = at + kVlrHeaderSize;
+    if (facts.pointDataOffset - content < length) return false;
+    bool laz = std::memcmp(tile.data() + at + kVlrUserIdAt, kLaszipUserId, sizeof(kLaszipUserId)) == 0 &&
+               ReadLittleEndian<std::uint16_t>(tile, at + kVlrRecordIdAt) == kLaszipRecordId;
+    if (laz) {
+      if (++found > 1 || length < kLaszipItemsAt) return false;
+      if (ReadLittleEndian<std::uint16_t>(tile, content + kLaszipCompressorAt) > kLaszipLastCompressor ||
+          ReadLittleEndian<std::uint16_t>(tile, content + kLaszipCoderAt) != 0)
+        return false;
+      auto items = ReadLittleEndian<std::uint16_t>(tile, content + kLaszipItemCountAt);
+      if (length != kLaszipItemsAt + items * kLaszipItemSize) return false;
+      size_t total = 0;
+      for (std::uint16_t k = 0; k < items; ++k) {
+        size_t item = content + kLaszipItemsAt + k * kLaszipItemSize;
+        auto type = ReadLittleEndian<std::uint16_t>(tile, item);
+        auto size = ReadLittleEndian<std::uint16_t>(tile, item + sizeof(std::uint16_t));
+        auto version = ReadLittleEndian<std::uint16_t>(tile, item + 2 * sizeof(std::uint16_t));
+        bool anySize = type == 0 || type == 14;
+        if (type >= kItemSizes.size() || (!anySize && (kItemSizes[type] == 0 || kItemSizes[type] != size))) return false;
+        if (version > 7 || (kItemVersions[type] & (1u << version)) == 0) return false;
+        total += size;
+      }
+      if (total != facts.recordLength) return false;
+    }
+    at = content + length;
+  }
+  return found == (facts.compressed ? 1 : 0);
+}
+
 // The compressed data begins with the position of the chunk table, which ends the tile (a
 // writer that could not seek leaves -1 there and puts the position in the last 8 bytes).
+// The table starts with its version (0) and its number of chunks, each of which holds at
+// least one point in at least one byte.
 bool HoldsItsPointData(const ByteBuffer& tile, const LasHeaderFacts& facts) {
   std::uint64_t size = tile.size();
   std::uint64_t start = facts.pointDataOffset;
@@ -118,8 +175,14 @@ bool HoldsItsPointData(const ByteBuffer& tile, const LasHeaderFacts& facts) {
   auto table = ReadLittleEndian<std::int64_t>(tile, start);
   if (table == -1 && size >= start + 2 * sizeof(std::int64_t))
     table = ReadLittleEndian<std::int64_t>(tile, size - sizeof(std::int64_t));
-  return table >= static_cast<std::int64_t>(start + sizeof(std::int64_t)) &&
-         static_cast<std::uint64_t>(table) <= size - kChunkTableHeaderSize;
+  if (table < static_cast<std::int64_t>(start + sizeof(std::int64_t)) ||
+      static_cast<std::uint64_t>(table) > size - kChunkTableHeaderSize)
+    return false;
+  auto at = static_cast<size_t>(table);
+  auto version = ReadLittleEndian<std::uint32_t>(tile, at);
+  auto chunks = ReadLittleEndian<std::uint32_t>(tile, at + sizeof(std::uint32_t));
+  std::uint64_t dataBytes = static_cast<std::uint64_t>(table) - start - sizeof(std::int64_t);
+  return version == 0 && chunks <= dataBytes && chunks <= std::max<std::uint64_t>(facts.pointCount, 1);
 }
 
 }  // namespace
@@ -133,6 +196,7 @@ std::optional<LasHeaderFacts> ReadLasHeaderFacts(const ByteBuffer& tile) {
   LasHeaderFacts facts;
   facts.versionMajor = tile[kVersionMajorAt];
   facts.versionMinor = tile[kVersionMinorAt];
+  if (facts.versionMajor != kLasVersionMajor || facts.versionMinor > kLasLastVersionMinor) return std::nullopt;
   auto headerSize = ReadLittleEndian<std::uint16_t>(tile, kHeaderSizeAt);
   auto pointDataOffset = ReadLittleEndian<std::uint32_t>(tile, kPointDataOffsetAt);
   if (headerSize < kLegacyHeaderSize || headerSize > tile.size() || pointDataOffset < headerSize ||
@@ -148,6 +212,7 @@ std::optional<LasHeaderFacts> ReadLasHeaderFacts(const ByteBuffer& tile) {
                            : ReadLittleEndian<std::uint32_t>(tile, kLegacyCountAt);
   facts.compressed = (tile[kPointFormatAt] & kCompressionBits) != 0;
   facts.pointDataOffset = pointDataOffset;
+  if (!HasUsableRecords(tile, facts, headerSize)) return std::nullopt;
   if (!HoldsItsPointData(tile, facts)) return std::nullopt;
   return facts;
 }

@@ -22,4 +22,8 @@ struct PanelCallCounts {
   int toggle = 0, show = 0, refresh = 0, hide = 0, destroy = 0;
 };
 PanelCallCounts PanelCalls();
+// Also hides the stand-in panel again.
 void ResetPanelCalls();
+// Test hook: makes the stand-in panel visible (with its dialog) or hidden, so that the
+// callers' hide and refresh branches can run. Hiding it also makes it invisible.
+void SetPanelVisibleForTest(bool visible);

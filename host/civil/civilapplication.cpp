@@ -10,7 +10,7 @@
 namespace pelvarhost::civil {
 
 AcDbObjectId DrawingSettingsId(AcDbDatabase* database, bool create) {
-  for (const auto& [handle, stub] : database->impl().stubs)
+  for (const auto& [handle, stub] : pelvarhost::DbAccess::Impl(*database).stubs)
     if (!stub->erased && AeccDbDrawingSettings::cast(stub->object) != nullptr) return AcDbObjectId(stub.get());
   if (!create) return AcDbObjectId();
   auto* settings = new AeccDbDrawingSettings();

@@ -3,6 +3,7 @@
 #include "civilmodel.h"
 #include "civilobjects.h"
 #include "dbents.h"
+#include "textcase.h"
 
 namespace pelvarhost::civil {
 namespace {
@@ -11,7 +12,7 @@ void RequireFreeFeatureLineName(AcDbDatabase* database, const std::wstring& name
   if (name.empty()) throw System::ArgumentException(L"A feature line name must not be empty.");
   for (const AcDbObjectId& id : ModelSpaceIdsOf(database, AeccDbFeatureLine::desc())) {
     const auto* line = static_cast<const AeccDbFeatureLine*>(PeekObject(id));
-    if (!SameNameIgnoringCase(line->peekName(), name)) continue;
+    if (!pelvarhost::SameTextIgnoringCase(line->peekName(), name)) continue;
     throw System::ArgumentException(L"The feature line name \"" + name + L"\" is already used by the feature line \"" +
                                     line->peekName() + L"\".");
   }

@@ -1,9 +1,6 @@
 // Shared bookkeeping of the civil model and the managed object wrappers' base classes.
 #include "civilmodel.h"
 
-#include <clocale>
-#include <cwctype>
-
 #include "aeccdb.h"
 #include "civilobjects.h"
 #include "dbimpl.h"
@@ -16,25 +13,6 @@ void RequireCivilModel() {
   if (!HostHasCivil()) throw System::InvalidOperationException(kCivilUnavailableMessage);
 }
 
-namespace {
-
-// One character's upper case by the Unicode simple case mapping, through a locale of our
-// own so that name clashes do not depend on the process's locale ("C" folds ASCII only).
-wint_t UpperCase(wchar_t c) {
-  static const locale_t folding = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  if (folding != static_cast<locale_t>(0)) return towupper_l(static_cast<wint_t>(c), folding);
-  return c >= L'a' && c <= L'z' ? static_cast<wint_t>(c - L'a' + L'A') : static_cast<wint_t>(c);
-}
-
-}  // namespace
-
-bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (UpperCase(a[i]) != UpperCase(b[i])) return false;
-  return true;
-}
-
 const AcDbObject* PeekObject(const AcDbObjectId& id) {
   if (id.isNull() || id.stub()->erased) return nullptr;
   return id.stub()->object;
@@ -43,7 +21,7 @@ const AcDbObject* PeekObject(const AcDbObjectId& id) {
 bool IsLiveId(const AcDbObjectId& id) {
   if (id.isNull()) return false;
   for (AcDbDatabase* database : LiveDatabases())
-    for (const auto& [handle, stub] : database->impl().stubs)
+    for (const auto& [handle, stub] : pelvarhost::DbAccess::Impl(*database).stubs)
       if (stub.get() == id.stub()) return true;
   return false;
 }

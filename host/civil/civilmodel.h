@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "civildatabase.h"
+#include "civilhooks.h"
 #include "dbmain.h"
 
 namespace pelvarhost::civil {
@@ -17,11 +18,7 @@ inline constexpr const wchar_t* kCivilUnavailableMessage = L"Civil 3D is not ava
 void RequireCivilModel();
 
 // Ordinal comparison ignoring letter case, as Civil 3D compares object names.
-bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b);
 
-// The live (not erased) model-space entities of that class or a class derived from it,
-// in the order appended.
-std::vector<AcDbObjectId> ModelSpaceIdsOf(AcDbDatabase* database, AcRxClass* cls);
 // A resident object read without opening it (the civil model's own bookkeeping reads
 // names of objects that a transaction may hold open for write). Null when erased.
 const AcDbObject* PeekObject(const AcDbObjectId& id);

@@ -6,6 +6,7 @@
 #include "civilhooks.h"
 #include "civilmodel.h"
 #include "civilobjects.h"
+#include "textcase.h"
 
 namespace pelvarhost::civil {
 namespace {
@@ -20,7 +21,7 @@ void RequireFreeSurfaceName(AcDbDatabase* database, const std::wstring& name, co
   if (name.empty()) throw System::ArgumentException(L"A surface name must not be empty.");
   for (const AcDbObjectId& id : ModelSpaceIdsOf(database, AeccDbSurface::desc())) {
     const auto* surface = static_cast<const AeccDbSurface*>(PeekObject(id));
-    if (id == self || !SameNameIgnoringCase(surface->peekName(), name)) continue;
+    if (id == self || !pelvarhost::SameTextIgnoringCase(surface->peekName(), name)) continue;
     throw System::ArgumentException(L"The surface name \"" + name + L"\" is already used by the surface \"" +
                                     surface->peekName() + L"\".");
   }

@@ -186,19 +186,24 @@ namespace pelvarhost::civil {
 
 namespace dbs = Autodesk::AutoCAD::DatabaseServices;
 
+// The host's way to a transaction's log, which the public class keeps private.
+struct TransactionLog {
+  static dbs::Transaction::Impl& Of(dbs::Transaction& transaction) { return transaction.impl(); }
+};
+
 void RecordCreated(AcDbDatabase* database, const AcDbObjectId& id) {
   dbs::Transaction* top = dbs::TransactionManager(database).TopTransaction();
   if (top == nullptr) return;
   dbs::LogRecord record;
   record.id = id;
   record.created = true;
-  top->impl().log.push_back(std::move(record));
+  TransactionLog::Of(*top).log.push_back(std::move(record));
 }
 
 void RecordBeforeChange(const AcDbObject& object) {
   dbs::Transaction* top = dbs::TransactionManager(object.database()).TopTransaction();
-  if (top == nullptr || top->impl().Logged(object.objectId())) return;
-  top->impl().log.push_back(dbs::Snapshot(object));
+  if (top == nullptr || TransactionLog::Of(*top).Logged(object.objectId())) return;
+  TransactionLog::Of(*top).log.push_back(dbs::Snapshot(object));
 }
 
 }  // namespace pelvarhost::civil

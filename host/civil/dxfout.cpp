@@ -10,6 +10,7 @@
 #include "dbents.h"
 #include "dbsymtb.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost::civil {
 namespace {

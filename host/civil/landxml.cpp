@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost::civil {
 namespace {

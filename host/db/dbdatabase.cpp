@@ -51,7 +51,7 @@ void AcDbDatabaseImpl::swapContents(AcDbDatabaseImpl& other) {
 AcDbObjectId AcDbDatabaseImpl::addObject(AcDbObject* object, AcDbObjectId owner) {
   AcDbStub* stub = stubFor(nextHandle, true);
   stub->object = object;
-  object->attachToStub(stub);
+  pelvarhost::DbAccess::AttachToStub(*object, stub);
   object->setOwnerId(owner);
   modified = true;
   graphicsGeneration++;

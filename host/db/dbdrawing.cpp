@@ -24,6 +24,7 @@
 #include "dbproxy.h"
 #include "dbsymtb.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ ClassName ClassOf(const AcDbObject* object) {
 bool CollectRecords(AcDbDatabase& db, std::vector<ClassName>& classes, std::vector<ObjectRecord>& records,
                     std::wstring& error) {
   std::map<std::wstring, Adesk::UInt32> classIndex;
-  for (auto& [handle, stub] : db.impl().stubs) {
+  for (auto& [handle, stub] : pelvarhost::DbAccess::Impl(db).stubs) {
     if (stub->object == nullptr || stub->erased) continue;
     ClassName cls = ClassOf(stub->object);
     auto [it, added] = classIndex.emplace(cls.name, static_cast<Adesk::UInt32>(classes.size()));
@@ -104,7 +105,7 @@ bool BuildFileBytes(AcDbDatabase& db, std::vector<std::uint8_t>& out, std::wstri
   std::vector<ClassName> classes;
   std::vector<ObjectRecord> records;
   if (!CollectRecords(db, classes, records, error)) return false;
-  const AcDbDatabaseImpl& impl = db.impl();
+  const AcDbDatabaseImpl& impl = pelvarhost::DbAccess::Impl(db);
   pelvarhost::MemoryFiler payload(&db);
   payload.writeDouble(impl.view.centerX);
   payload.writeDouble(impl.view.centerY);
@@ -263,7 +264,7 @@ AcDbObject* NewObjectOf(const ClassName& cls) {
 // Reads one object record into the database; unknown classes and records that ask for
 // it become proxies.
 bool ReadObject(AcDbDatabase& db, const ClassName& cls, const ObjectRecord& record, std::wstring& error) {
-  AcDbStub* stub = db.impl().stubFor(record.handle, true);
+  AcDbStub* stub = pelvarhost::DbAccess::Impl(db).stubFor(record.handle, true);
   if (stub == nullptr || stub->object != nullptr) {
     error = L"drawing file is damaged: object handle " + AcDbHandle(record.handle).toString() + L" is not unique";
     return false;
@@ -272,12 +273,12 @@ bool ReadObject(AcDbDatabase& db, const ClassName& cls, const ObjectRecord& reco
   if (record.owner != 0) db.getAcDbObjectId(owner, true, record.owner);
   AcDbObject* object = NewObjectOf(cls);
   if (object != nullptr) {
-    object->attachToStub(stub);
+    pelvarhost::DbAccess::AttachToStub(*object, stub);
     pelvarhost::MemoryFiler filer(record.bytes, &db);
     Acad::ErrorStatus status = object->dwgInFields(&filer);
     if (status == Acad::eOk) status = filer.filerStatus();
     if (status != Acad::eOk) {
-      object->attachToStub(nullptr);
+      pelvarhost::DbAccess::AttachToStub(*object, nullptr);
       delete object;
       object = nullptr;
       if (status != Acad::eMakeMeProxy) {
@@ -288,9 +289,9 @@ bool ReadObject(AcDbDatabase& db, const ClassName& cls, const ObjectRecord& reco
     }
   }
   if (object == nullptr) object = new AcDbProxyEntity(cls.name.c_str(), cls.dxfName.c_str(), record.bytes);
-  object->attachToStub(stub);
+  pelvarhost::DbAccess::AttachToStub(*object, stub);
   object->setOwnerId(owner);
-  object->resetOpenState();
+  pelvarhost::DbAccess::ResetOpenState(*object);
   stub->object = object;
   return true;
 }
@@ -311,7 +312,7 @@ void LinkOwners(AcDbDatabaseImpl& impl) {
 bool ResolveHeaderId(AcDbDatabase& db, Adesk::UInt64 handle, AcRxClass* expected, AcDbObjectId& id,
                      const wchar_t* what, std::wstring& error) {
   id.setNull();
-  AcDbStub* stub = db.impl().stubFor(handle, false);
+  AcDbStub* stub = pelvarhost::DbAccess::Impl(db).stubFor(handle, false);
   if (stub == nullptr || stub->object == nullptr || !stub->object->isKindOf(expected)) {
     error = std::wstring(L"drawing file is damaged: the ") + what + L" is missing";
     return false;
@@ -322,7 +323,7 @@ bool ResolveHeaderId(AcDbDatabase& db, Adesk::UInt64 handle, AcRxClass* expected
 
 bool ReadPayload(AcDbDatabase& db, const std::vector<std::uint8_t>& payload, std::wstring& error) {
   pelvarhost::MemoryFiler filer(payload, &db);
-  AcDbDatabaseImpl& impl = db.impl();
+  AcDbDatabaseImpl& impl = pelvarhost::DbAccess::Impl(db);
   Adesk::UInt64 clayer = 0, seed = 0, tables[4] = {0, 0, 0, 0};
   filer.readDouble(&impl.view.centerX);
   filer.readDouble(&impl.view.centerY);
@@ -384,12 +385,12 @@ bool ReadDrawingFile(AcDbDatabase& database, const std::wstring& path, std::wstr
   if (!ReadWholeFile(path, file, error, errorNumber) || !CheckFrame(file, payload, error)) return false;
   // Read into a fresh state; the database keeps its old contents unless everything was read.
   AcDbDatabaseImpl previous(&database);
-  database.impl().swapContents(previous);
+  pelvarhost::DbAccess::Impl(database).swapContents(previous);
   if (!ReadPayload(database, payload, error)) {
-    database.impl().swapContents(previous);  // `previous` now holds the partial read and frees it
+    pelvarhost::DbAccess::Impl(database).swapContents(previous);  // `previous` now holds the partial read and frees it
     return false;
   }
-  AcDbDatabaseImpl& impl = database.impl();
+  AcDbDatabaseImpl& impl = pelvarhost::DbAccess::Impl(database);
   impl.fileName = path;
   impl.modified = false;
   impl.graphicsGeneration = previous.graphicsGeneration + 1;
@@ -399,8 +400,8 @@ bool ReadDrawingFile(AcDbDatabase& database, const std::wstring& path, std::wstr
 bool SaveDrawingFile(AcDbDatabase& database, const std::wstring& path, std::wstring& error) {
   std::vector<std::uint8_t> bytes;
   if (!BuildFileBytes(database, bytes, error) || !WriteAtomically(path, bytes, error)) return false;
-  database.impl().fileName = path;
-  database.impl().modified = false;
+  pelvarhost::DbAccess::Impl(database).fileName = path;
+  pelvarhost::DbAccess::Impl(database).modified = false;
   return true;
 }
 

@@ -83,7 +83,7 @@ void AcDbEntity::setDatabaseDefaults(AcDbDatabase* db) {
 }
 
 void AcDbEntity::recordGraphicsModified(Adesk::Boolean setModified) {
-  if (setModified && database() != nullptr) database()->impl().graphicsGeneration++;
+  if (setModified && database() != nullptr) pelvarhost::DbAccess::Impl(*database()).graphicsGeneration++;
 }
 
 Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d& xform) {

@@ -64,3 +64,16 @@ constexpr const wchar_t* kLayerZeroName = L"0";
 std::wstring HandleText(const AcDbObjectId& id);
 
 }  // namespace pelvarhost
+
+namespace pelvarhost {
+// The host's way to the internals of databases and their objects; the public classes keep
+// them private, so that only the host reaches them.
+struct DbAccess {
+  static AcDbDatabaseImpl& Impl(AcDbDatabase& database) { return *database.m_impl; }
+  static const AcDbDatabaseImpl& Impl(const AcDbDatabase& database) { return *database.m_impl; }
+  static AcDbStub* Stub(const AcDbObject& object) { return object.stub(); }
+  static void AttachToStub(AcDbObject& object, AcDbStub* stub) { object.attachToStub(stub); }
+  static Acad::ErrorStatus GrantOpen(AcDbObject& object, AcDb::OpenMode mode) { return object.grantOpen(mode); }
+  static void ResetOpenState(AcDbObject& object) { object.resetOpenState(); }
+};
+}  // namespace pelvarhost

@@ -6,6 +6,7 @@
 #include "dbdatabase.h"
 #include "rxclass.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 AcRxClass* AcDbDwgFiler::desc() {
   static AcRxClass* cls = newAcRxClass(L"AcDbDwgFiler", L"AcRxObject");
@@ -98,6 +99,12 @@ Acad::ErrorStatus MemoryFiler::readString(AcString& value) {
   }
   std::string utf8(length, '\0');
   if (take(utf8.data(), length) != Acad::eOk) return m_status;
+  // Strings are written from C strings and never hold a NUL: one inside is damage, and
+  // would be cut off silently when the text is written again.
+  if (utf8.find('\0') != std::string::npos) {
+    m_status = Acad::eFilerError;
+    return m_status;
+  }
   value = AcString(Utf8ToWide(utf8));
   return Acad::eOk;
 }

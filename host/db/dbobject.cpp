@@ -5,7 +5,9 @@
 #include "dbdatabase.h"
 #include "dbimpl.h"
 #include "dbsymtb.h"
+#include "hostoutput.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 constexpr int kMaxReaders = 256;
@@ -23,7 +25,7 @@ OpenStateErrors& Errors() {
 // The objects the drawing's header names (its tables, the two spaces, the current layer):
 // a drawing saved without one of them could not be read back.
 bool IsNamedByHeader(AcDbStub* stub) {
-  const AcDbDatabaseImpl& db = stub->database->impl();
+  const AcDbDatabaseImpl& db = pelvarhost::DbAccess::Impl(*stub->database);
   const AcDbObjectId id(stub);
   return id == db.blockTable || id == db.layerTable || id == db.modelSpace || id == db.paperSpace ||
          id == db.clayer;
@@ -47,8 +49,7 @@ namespace pelvarhost {
 void ReportOpenStateError(const std::wstring& text) {
   Errors().count++;
   Errors().last = text;
-  std::string line = "Host error: " + WideToUtf8(text) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  WriteDiagnosticLine("Host error: " + WideToUtf8(text));
 }
 
 int OpenStateErrorCount() { return Errors().count; }
@@ -63,7 +64,7 @@ Acad::ErrorStatus RequireWrite(AcDbObject* object) {
 Acad::ErrorStatus FileOutObject(const AcDbObject* object, AcDbDwgFiler& filer) {
   if (object->isReadEnabled()) return object->dwgOutFields(&filer);
   auto* mutableObject = const_cast<AcDbObject*>(object);
-  mutableObject->grantOpen(AcDb::kForRead);
+  pelvarhost::DbAccess::GrantOpen(*mutableObject, AcDb::kForRead);
   Acad::ErrorStatus status = object->dwgOutFields(&filer);
   mutableObject->close();
   return status;
@@ -139,7 +140,7 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
   if (m_stub->erased == erasing) return erasing ? Acad::eWasErased : Acad::eWasNotErased;
   if (erasing && (IsNamedByHeader(m_stub) || IsLayerZero(this))) return Acad::eCannotBeErasedByCaller;
   m_stub->erased = erasing;
-  AcDbDatabaseImpl& db = m_stub->database->impl();
+  AcDbDatabaseImpl& db = pelvarhost::DbAccess::Impl(*m_stub->database);
   db.modified = true;
   db.graphicsGeneration++;
   return Acad::eOk;
@@ -174,7 +175,7 @@ Acad::ErrorStatus AcDbObject::close() {
   if (m_stub == nullptr) return Acad::eNotInDatabase;
   if (m_writeOpen) {
     m_writeOpen = false;
-    m_stub->database->impl().modified = true;
+    pelvarhost::DbAccess::Impl(*m_stub->database).modified = true;
     return Acad::eOk;
   }
   if (m_readers > 0) {
@@ -203,7 +204,7 @@ Acad::ErrorStatus AcDbObject::downgradeOpen() {
   if (m_stub == nullptr) return Acad::eNotInDatabase;
   m_writeOpen = false;
   m_readers = 1;
-  m_stub->database->impl().modified = true;
+  pelvarhost::DbAccess::Impl(*m_stub->database).modified = true;
   return Acad::eOk;
 }
 
@@ -238,7 +239,7 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& object, AcDbObjectId id, AcDb:
   if (stub == nullptr) return Acad::eNullObjectId;
   if (stub->object == nullptr) return Acad::ePermanentlyErased;
   if (stub->erased && !openErased) return Acad::eWasErased;
-  Acad::ErrorStatus status = stub->object->grantOpen(mode);
+  Acad::ErrorStatus status = pelvarhost::DbAccess::GrantOpen(*stub->object, mode);
   if (status != Acad::eOk) return status;
   object = stub->object;
   return Acad::eOk;

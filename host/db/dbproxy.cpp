@@ -55,16 +55,16 @@ bool IsOpen(const AcDbObject* object) { return object->isReadEnabled() || object
 // Replaces the stub's object by `replacement` (already filled), deleting the old one.
 void Replace(AcDbStub* stub, AcDbObject* replacement) {
   AcDbObject* old = stub->object;
-  replacement->attachToStub(stub);
+  pelvarhost::DbAccess::AttachToStub(*replacement, stub);
   replacement->setOwnerId(old->ownerId());
-  replacement->resetOpenState();
+  pelvarhost::DbAccess::ResetOpenState(*replacement);
   stub->object = replacement;
   delete old;
 }
 
 void MakeProxiesOf(AcRxClass* deletedClass) {
   for (AcDbDatabase* db : pelvarhost::LiveDatabases()) {
-    for (auto& [handle, stub] : db->impl().stubs) {
+    for (auto& [handle, stub] : pelvarhost::DbAccess::Impl(*db).stubs) {
       AcDbObject* object = stub->object;
       if (object == nullptr || !object->isA()->isDerivedFrom(deletedClass)) continue;
       if (IsOpen(object))
@@ -83,7 +83,7 @@ void MakeProxiesOf(AcRxClass* deletedClass) {
 // a new object of that class; when that fails it stays a proxy.
 void RestoreProxies() {
   for (AcDbDatabase* db : pelvarhost::LiveDatabases()) {
-    for (auto& [handle, stub] : db->impl().stubs) {
+    for (auto& [handle, stub] : pelvarhost::DbAccess::Impl(*db).stubs) {
       auto* proxy = AcDbProxyEntity::cast(stub->object);
       if (proxy == nullptr || IsOpen(proxy)) continue;
       AcRxClass* cls = acrxFindAcRxClass(proxy->originalClassName());
@@ -94,14 +94,21 @@ void RestoreProxies() {
         delete created;
         continue;
       }
-      object->attachToStub(stub.get());
+      // The proxy is read and the new object filled as if each were open: neither is open
+      // to anyone else while the class comes back.
+      pelvarhost::DbAccess::GrantOpen(*proxy, AcDb::kForRead);
+      std::vector<std::uint8_t> record = proxy->currentRecord();
+      pelvarhost::DbAccess::ResetOpenState(*proxy);
+      pelvarhost::DbAccess::AttachToStub(*object, stub.get());
       object->setOwnerId(proxy->ownerId());
-      pelvarhost::MemoryFiler filer(proxy->currentRecord(), db);
+      pelvarhost::MemoryFiler filer(record, db);
+      pelvarhost::DbAccess::GrantOpen(*object, AcDb::kForWrite);
       Acad::ErrorStatus status = object->dwgInFields(&filer);
+      pelvarhost::DbAccess::ResetOpenState(*object);
       if (status == Acad::eOk && filer.filerStatus() == Acad::eOk) {
         Replace(stub.get(), object);
       } else {
-        object->attachToStub(nullptr);
+        pelvarhost::DbAccess::AttachToStub(*object, nullptr);
         delete object;
       }
     }

@@ -19,7 +19,7 @@ Acad::ErrorStatus MakeResident(AcDbObject* owner, AcDbObject* object, AcDbObject
   if (!object->isNewObject()) return Acad::eAlreadyInDb;
   if (owner->database() == nullptr) return Acad::eNoDatabase;
   if (Acad::ErrorStatus status = pelvarhost::RequireWrite(owner); status != Acad::eOk) return status;
-  id = owner->database()->impl().addObject(object, owner->objectId());
+  id = pelvarhost::DbAccess::Impl(*owner->database()).addObject(object, owner->objectId());
   return Acad::eOk;
 }
 }  // namespace

@@ -56,6 +56,5 @@ void SetLastPoint(const ads_point point);
 
 std::wstring Trim(std::wstring_view text);
 std::wstring ToUpper(std::wstring_view text);
-bool SameText(std::wstring_view a, std::wstring_view b);
 
 }  // namespace pelvarhost::detail

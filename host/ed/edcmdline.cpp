@@ -4,11 +4,13 @@
 #include <exception>
 
 #include "aced.h"
+#include "dbopenguard.h"
 #include "edanswer.h"
 #include "hostcmdline.h"
 #include "hostinput.h"
 #include "hostoutput.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost {
 namespace {
@@ -17,14 +19,18 @@ bool quitRequested = false;
 bool hasCivil = true;
 std::vector<std::wstring> activeCommands;
 
-// Runs a command's function; nothing a command throws leaves the host.
+// Runs a command's function; nothing a command throws leaves the host, and the objects
+// it had opened are closed after it.
 void Invoke(AcEdCommand& command) {
   activeCommands.push_back(command.globalName());
+  const OpenObjectsGuard openObjects;
   try {
     command.functionAddr()();
   } catch (const std::exception& e) {
+    openObjects.CloseOpenedSince();
     acutPrintf(L"\nCommand %ls failed: %ls", command.globalName(), Utf8ToWide(e.what()).c_str());
   } catch (...) {
+    openObjects.CloseOpenedSince();
     acutPrintf(L"\nCommand %ls failed.", command.globalName());
   }
   activeCommands.pop_back();

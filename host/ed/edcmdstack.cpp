@@ -5,8 +5,9 @@
 
 #include "aced.h"
 #include "edanswer.h"
+#include "textcase.h"
 
-using pelvarhost::detail::SameText;
+using pelvarhost::SameTextIgnoringCase;
 
 struct AcEdCommand::Names {
   std::wstring group, global, local;
@@ -36,13 +37,13 @@ struct AcEdCommandStack::Groups {
 
   Group* find(const ACHAR* name) {
     for (Group& g : groups)
-      if (SameText(g.name, name)) return &g;
+      if (SameTextIgnoringCase(g.name, name)) return &g;
     return nullptr;
   }
   AcEdCommand* lookup(std::wstring_view name, bool global) {
     for (Group& g : groups)
       for (auto& c : g.commands)
-        if (SameText(global ? c->globalName() : c->localName(), name)) return c.get();
+        if (SameTextIgnoringCase(global ? c->globalName() : c->localName(), name)) return c.get();
     return nullptr;
   }
 };
@@ -66,7 +67,7 @@ Acad::ErrorStatus AcEdCommandStack::addCommand(const ACHAR* cmdGroupName, const 
     group = &m_groups->groups.front();
   }
   for (auto& c : group->commands)
-    if (SameText(c->globalName(), cmdGlobalName) || SameText(c->localName(), cmdLocalName)) return Acad::eDuplicateKey;
+    if (SameTextIgnoringCase(c->globalName(), cmdGlobalName) || SameTextIgnoringCase(c->localName(), cmdLocalName)) return Acad::eDuplicateKey;
   group->commands.push_back(std::make_unique<AcEdCommand>(cmdGroupName, cmdGlobalName, cmdLocalName, commandFlags,
                                                           functionAddr, UIContext, fcode, hResourceHandle));
   if (cmdPtrRet != nullptr) *cmdPtrRet = group->commands.back().get();
@@ -79,7 +80,7 @@ Acad::ErrorStatus AcEdCommandStack::removeCmd(const ACHAR* cmdGroupName, const A
   if (group == nullptr) return Acad::eKeyNotFound;
   auto& commands = group->commands;
   for (auto it = commands.begin(); it != commands.end(); ++it) {
-    if (SameText((*it)->globalName(), cmdGlobalName)) {
+    if (SameTextIgnoringCase((*it)->globalName(), cmdGlobalName)) {
       commands.erase(it);
       if (commands.empty()) m_groups->groups.remove_if([group](const Group& g) { return &g == group; });
       return Acad::eOk;
@@ -116,6 +117,13 @@ AcEdCommand* AcEdCommandStack::lookupTyped(std::wstring_view typed) {
   if (typed.empty()) return nullptr;
   if (AcEdCommand* command = m_groups->lookup(typed, global)) return command;
   return m_groups->lookup(typed, !global);
+}
+
+std::vector<std::wstring> AcEdCommandStack::globalNames() const {
+  std::vector<std::wstring> names;
+  for (const Group& g : m_groups->groups)
+    for (const auto& c : g.commands) names.emplace_back(c->globalName());
+  return names;
 }
 
 AcEdCommandStack* acedRegCmdsPtr() {

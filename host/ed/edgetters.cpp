@@ -12,6 +12,7 @@
 #include "edparse.h"
 #include "hostgraphics.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost {
 namespace {

@@ -3,6 +3,7 @@
 
 #include "acedads.h"
 #include "edanswer.h"
+#include "textcase.h"
 #include "hostgraphics.h"
 
 namespace pelvarhost {
@@ -29,7 +30,7 @@ void SetObjectSnapHook(ObjectSnapHook hook) { State().snapHook = std::move(hook)
 
 bool IsObjectSnapMode(std::wstring_view word) {
   for (const wchar_t* mode : kSnapModes)
-    if (detail::SameText(word, mode)) return true;
+    if (SameTextIgnoringCase(word, mode)) return true;
   return false;
 }
 

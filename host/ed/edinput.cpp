@@ -189,13 +189,6 @@ std::wstring ToUpper(std::wstring_view text) {
   return out;
 }
 
-bool SameText(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-  return true;
-}
-
 // The break test: a pending request, or a break mark that is the next line of a source.
 bool TakeBreak() {
   if (breakRequested) {

@@ -8,6 +8,7 @@
 #include "edanswer.h"
 #include "hostoutput.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost {
 namespace {
@@ -93,6 +94,13 @@ void FinishOutputLine() {
     Emit(state, L"\n");
   }
   state.lineEndedByAnswer = true;
+}
+
+void WriteDiagnosticLine(const std::string& utf8Line) {
+  FinishOutputLine();
+  std::fwrite(utf8Line.data(), 1, utf8Line.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
 }
 
 namespace detail {

@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "edanswer.h"
+#include "textcase.h"
 
 namespace pelvarhost {
 namespace {
@@ -41,16 +42,16 @@ Keyword MakeKeyword(const std::wstring& word) {
 }
 
 bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
-  return text.size() >= prefix.size() && detail::SameText(text.substr(0, prefix.size()), prefix);
+  return text.size() >= prefix.size() && SameTextIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 // Matches by one spelling of each keyword (local or global).
 std::optional<std::wstring> MatchBy(const std::vector<Keyword>& keywords, std::wstring_view answer, bool global) {
   auto spelling = [global](const Keyword& k) -> const std::wstring& { return global ? k.global : k.local; };
   for (const Keyword& k : keywords)
-    if (detail::SameText(spelling(k), answer)) return k.global;
+    if (SameTextIgnoringCase(spelling(k), answer)) return k.global;
   for (const Keyword& k : keywords)
-    if (!k.abbreviation.empty() && detail::SameText(k.abbreviation, answer)) return k.global;
+    if (!k.abbreviation.empty() && SameTextIgnoringCase(k.abbreviation, answer)) return k.global;
   for (const Keyword& k : keywords) {
     const std::wstring& word = spelling(k);
     if (!k.abbreviation.empty() && StartsWith(word, k.abbreviation) && answer.size() >= k.abbreviation.size() &&
@@ -129,15 +130,13 @@ bool ParsePoint(std::wstring_view text, const double from[3], double point[3]) {
   }
   if (parts.size() < 2 || parts.size() > 3) return false;
   double z = parts.size() == 3 ? parts[2] : 0.0;
-  if (relative) {
-    point[0] = from[0] + parts[0];
-    point[1] = from[1] + parts[1];
-    point[2] = from[2] + z;
-  } else {
-    point[0] = parts[0];
-    point[1] = parts[1];
-    point[2] = z;
-  }
+  double result[3] = {parts[0], parts[1], z};
+  if (relative)
+    for (int i = 0; i < 3; ++i) result[i] += from[i];
+  // An offset can carry a finite point past the largest double: refused like "inf".
+  for (double coordinate : result)
+    if (!std::isfinite(coordinate)) return false;
+  for (int i = 0; i < 3; ++i) point[i] = result[i];
   return true;
 }
 

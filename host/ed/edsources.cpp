@@ -6,10 +6,15 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "aced.h"
+#include "edanswer.h"
+#include "hostcmdline.h"
 #include "hostinput.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 #ifdef PELVAR_HAVE_READLINE
 #include <readline/history.h>
@@ -126,6 +131,61 @@ void InstallInterruptHandler() {
 }
 
 #ifdef PELVAR_HAVE_READLINE
+// Esc typed while a line is edited: the line is cancelled, as Ctrl+C cancels it.
+bool cancelledByEsc = false;
+
+int CancelLineByEsc(int, int) {
+  cancelledByEsc = true;
+  // The typed text goes and the line ends, as Ctrl+C leaves it: "*Cancel*" comes below.
+  rl_delete_text(0, rl_end);
+  rl_point = 0;
+  rl_redisplay();
+  rl_crlf();
+  rl_done = 1;
+  return 0;
+}
+
+// Arrow, Home, End and Delete keys send Esc sequences starting "Esc [" or "Esc O"; readline
+// tells them from a lone Esc by the keys that follow at once.
+constexpr char kEscSequenceTimeoutMs[] = "100";
+
+// Esc cancels the line. Readline would take it as the start of a Meta key (Esc P begins a
+// history search), so the Meta bindings go, except the two prefixes of the terminal's own
+// key sequences, and a lone Esc (or Esc before any other key) runs the cancel.
+void BindEscToCancel() {
+  Keymap meta = rl_get_keymap_by_name("emacs-meta");
+  if (meta != nullptr) {
+    for (int key = 0; key < KEYMAP_SIZE; ++key) {
+      if (key == '[' || key == 'O') continue;
+      meta[key].type = ISFUNC;
+      meta[key].function = nullptr;
+    }
+  }
+  rl_bind_keyseq("\033", CancelLineByEsc);
+  rl_variable_bind("keyseq-timeout", kEscSequenceTimeoutMs);
+}
+
+// Tab at the command prompt completes command names (the host's and every loaded module's);
+// at other prompts it completes file names.
+char* NextCommandName(const char* text, int state) {
+  static std::vector<std::string> matches;
+  static size_t next = 0;
+  if (state == 0) {
+    matches.clear();
+    next = 0;
+    const std::wstring typed = detail::ToUpper(Utf8ToWide(text));
+    for (const std::wstring& name : acedRegCmds->globalNames())
+      if (name.compare(0, typed.size(), typed) == 0) matches.push_back(WideToUtf8(name));
+  }
+  return next < matches.size() ? strdup(matches[next++].c_str()) : nullptr;
+}
+
+char** CompleteCommandName(const char* text, int start, int) {
+  if (start != 0 || !ActiveCommandName().empty()) return nullptr;
+  rl_attempted_completion_over = 1;
+  return rl_completion_matches(text, NextCommandName);
+}
+
 // Ctrl+C while a line is typed: readline accepts the line, which is then taken as Esc.
 int InterruptibleGetc(FILE* stream) {
   while (true) {
@@ -144,9 +204,12 @@ class TerminalInput : public InputSource {
     InstallInterruptHandler();
     rl_catch_signals = 0;
     rl_getc_function = InterruptibleGetc;
+    rl_attempted_completion_function = CompleteCommandName;
+    BindEscToCancel();
   }
   std::optional<std::wstring> ReadLine(const std::wstring& promptLine) override {
     interruptedWhileReading = 0;
+    cancelledByEsc = false;
     std::string prompt = WideToUtf8(promptLine);
     rl_already_prompted = 1;  // the host has printed the prompt itself
     char* raw = readline(prompt.c_str());
@@ -158,6 +221,7 @@ class TerminalInput : public InputSource {
       TakeBreakOfCancel();
       return std::wstring(L"^C");
     }
+    if (cancelledByEsc) return std::wstring(L"^C");
     if (!line.empty()) add_history(line.c_str());
     return Utf8ToWide(line);
   }

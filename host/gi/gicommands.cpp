@@ -8,9 +8,11 @@
 #include "dbapserv.h"
 #include "dbmain.h"
 #include "dbsymtb.h"
+#include "textcase.h"
 #include "hostgraphics.h"
 #include "hostrender.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost {
 namespace {
@@ -32,10 +34,7 @@ constexpr SnapModeName kSnapModeNames[] = {
 
 bool FindSnapMode(std::wstring_view typed, AcDb::OsnapMode& mode) {
   for (const SnapModeName& entry : kSnapModeNames) {
-    if (typed.size() != std::wcslen(entry.name)) continue;
-    bool same = true;
-    for (size_t i = 0; i < typed.size(); ++i) same = same && static_cast<wchar_t>(std::towlower(typed[i])) == entry.name[i];
-    if (same) {
+    if (pelvarhost::SameTextIgnoringCase(typed, entry.name)) {
       mode = entry.mode;
       return true;
     }

@@ -23,6 +23,7 @@
 #include "hostrender.h"
 #include "rxmodule.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 
@@ -135,7 +136,10 @@ int main(int argc, char** argv) {
   }
   LoadModuleBeside();
 
-  for (const std::string& line : options.lines) pelvarhost::AddInputSource(pelvarhost::MakeTextInput(pelvarhost::Utf8ToWide(line)));
+  // Every -c LINE is one input line, an empty one included (Enter).
+  std::string dashCText;
+  for (const std::string& line : options.lines) dashCText += line + "\n";
+  pelvarhost::AddInputSource(pelvarhost::MakeTextInput(pelvarhost::Utf8ToWide(dashCText)));
   if (scriptFd >= 0) {
     pelvarhost::AddInputSource(pelvarhost::MakeDescriptorInput(scriptFd, true));
   } else {

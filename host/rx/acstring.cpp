@@ -1,14 +1,8 @@
 #include "acstring.h"
 
-#include <cwctype>
+#include "wcrt.h"
 
 int AcString::compareNoCase(const ACHAR* other) const {
-  const wchar_t* a = m_text.c_str();
-  const wchar_t* b = other != nullptr ? other : L"";
-  for (;; ++a, ++b) {
-    wint_t ca = std::towlower(static_cast<wint_t>(*a));
-    wint_t cb = std::towlower(static_cast<wint_t>(*b));
-    if (ca != cb) return ca < cb ? -1 : 1;
-    if (*a == 0) return 0;
-  }
+  const int order = _wcsicmp(m_text.c_str(), other != nullptr ? other : L"");
+  return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }

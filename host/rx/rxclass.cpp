@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "hostoutput.h"
 #include "rxclasshooks.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 struct AcRxClass::Names {
   std::wstring name;
@@ -170,10 +172,7 @@ void acrx_abort(const ACHAR* format, ...) {
   va_start(args, format);
   std::vswprintf(buffer.data(), buffer.size(), format != nullptr ? format : L"", args);
   va_end(args);
-  std::string text = "\nFatal host error: " + pelvarhost::WideToUtf8(buffer.data()) + "\n";
-  std::fflush(stdout);
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+  pelvarhost::WriteDiagnosticLine("Fatal host error: " + pelvarhost::WideToUtf8(buffer.data()));
   std::_Exit(kAbortExitStatus);
 }
 

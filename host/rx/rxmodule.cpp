@@ -15,6 +15,8 @@
 #include "rxclasshooks.h"
 #include "rxdlinkr.h"
 #include "wcrt.h"
+#include "wideutf8.h"
+#include "textcase.h"
 
 namespace {
 
@@ -27,11 +29,6 @@ struct ModuleRecord {
 std::vector<ModuleRecord>& Modules() {
   static std::vector<ModuleRecord> modules;
   return modules;
-}
-
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  return text;
 }
 
 std::wstring FileNameOf(const std::wstring& path) {
@@ -47,9 +44,9 @@ std::wstring StemOf(const std::wstring& fileName) {
 // A module is named by its file name, case-insensitively, with or without extension;
 // a path names the module of that file name.
 bool NamesModule(const ModuleRecord& record, const std::wstring& name) {
-  std::wstring wanted = Lower(FileNameOf(name));
-  std::wstring fileName = Lower(record.info.name);
-  return wanted == fileName || wanted == StemOf(fileName);
+  const std::wstring wanted = FileNameOf(name);
+  const std::wstring& fileName = record.info.name;
+  return pelvarhost::SameTextIgnoringCase(wanted, fileName) || pelvarhost::SameTextIgnoringCase(wanted, StemOf(fileName));
 }
 
 ModuleRecord* FindByName(const std::wstring& name) {

@@ -13,7 +13,9 @@
 #include <sstream>
 
 #include "hostconfig.h"
+#include "textcase.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace pelvarhost::reg {
 
@@ -249,21 +251,21 @@ std::string ToUtf8Text(const std::string& raw) {
     std::vector<uint8_t> bytes(raw.begin() + 2, raw.end());
     std::vector<uint8_t> native = Utf16LeToNative(bytes);
     std::wstring w(native.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(w.data(), native.data(), native.size());
+    if (!native.empty()) std::memcpy(w.data(), native.data(), native.size());  // a bare mark has no data
     return WideToUtf8(w);
   }
   if (raw.rfind("\xEF\xBB\xBF", 0) == 0) return raw.substr(3);
   return raw;
 }
 
-}  // namespace
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
+// A key path names every key from the hive root down: none of its parts may be empty (a
+// leading, trailing or doubled backslash), or the file written back could not be read.
+bool IsKeyPath(std::wstring_view path) {
+  return !path.empty() && path.front() != L'\\' && path.back() != L'\\' &&
+         path.find(L"\\\\") == std::wstring_view::npos;
 }
+
+}  // namespace
 
 Hive ParseHive(std::string_view text) {
   Hive hive;
@@ -282,8 +284,12 @@ Hive ParseHive(std::string_view text) {
       continue;
     }
     if (line.front() == '[' && line.back() == ']' && line.size() > 2 && line[1] != '-') {
-      current = &EnsureKey(hive, Utf8ToWide(line.substr(1, line.size() - 2)), nullptr);
-      continue;
+      const std::wstring path = Utf8ToWide(line.substr(1, line.size() - 2));
+      if (IsKeyPath(path)) {
+        current = &EnsureKey(hive, path, nullptr);
+        continue;
+      }
+      current = nullptr;  // the values below belong to no key this reader can keep
     }
     Value value;
     if (current == nullptr || !ParseValueLine(line, &value)) {
@@ -351,7 +357,7 @@ bool SaveHive(const Hive& hive) {
 
 Key* FindKey(Hive& hive, std::wstring_view path) {
   for (Key& key : hive.keys)
-    if (SameName(key.path, path)) return &key;
+    if (SameTextIgnoringCase(key.path, path)) return &key;
   return nullptr;
 }
 
@@ -367,7 +373,7 @@ Key& EnsureKey(Hive& hive, std::wstring_view path, bool* created) {
 
 Value* FindValue(Key& key, std::wstring_view name) {
   for (Value& value : key.values)
-    if (SameName(value.name, name)) return &value;
+    if (SameTextIgnoringCase(value.name, name)) return &value;
   return nullptr;
 }
 

@@ -1,8 +1,13 @@
 #include "wcrt.h"
+#include "textcase.h"
+#include "wideutf8.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <clocale>
+#include <cstdint>
+#include <cwctype>
 
 namespace pelvarhost {
 
@@ -97,3 +102,39 @@ errno_t _wfopen_s(FILE** file, const wchar_t* path, const wchar_t* mode) {
 int _fseeki64(FILE* file, long long offset, int origin) { return fseeko(file, static_cast<off_t>(offset), origin); }
 
 long long _ftelli64(FILE* file) { return static_cast<long long>(ftello(file)); }
+
+namespace {
+
+// One character's upper case by the Unicode simple case mapping, through a locale of our
+// own so that comparisons do not change with the process's locale ("C" folds ASCII only).
+wint_t UpperCase(wchar_t c) {
+  static const locale_t folding = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  if (folding != static_cast<locale_t>(0)) return towupper_l(static_cast<wint_t>(c), folding);
+  return c >= L'a' && c <= L'z' ? static_cast<wint_t>(c - L'a' + L'A') : static_cast<wint_t>(c);
+}
+
+}  // namespace
+
+int _wcsnicmp(const wchar_t* a, const wchar_t* b, size_t count) {
+  if (a == nullptr || b == nullptr) return _NLSCMPERROR;
+  for (size_t i = 0; i < count; ++i) {
+    const wint_t ca = UpperCase(a[i]);
+    const wint_t cb = UpperCase(b[i]);
+    if (ca != cb) return ca < cb ? -1 : 1;
+    if (a[i] == L'\0') return 0;
+  }
+  return 0;
+}
+
+int _wcsicmp(const wchar_t* a, const wchar_t* b) { return _wcsnicmp(a, b, SIZE_MAX); }
+
+namespace pelvarhost {
+
+bool SameTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (UpperCase(a[i]) != UpperCase(b[i])) return false;
+  return true;
+}
+
+}  // namespace pelvarhost

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "wcrt.h"
+#include "wideutf8.h"
 #include "winhttpconfig.h"
 
 namespace {

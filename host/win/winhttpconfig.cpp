@@ -12,6 +12,8 @@
 #include <sstream>
 
 #include "hostconfig.h"
+#include "textcase.h"
+#include "wideutf8.h"
 
 namespace pelvarhost::http {
 
@@ -120,15 +122,6 @@ void ReportProblems(const NetworkConfig& config) {
     if (reported.insert(problem).second) std::fprintf(stderr, "%s\n", problem.c_str());
 }
 
-bool SameHostName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 NetworkConfig ParseNetworkConfig(std::string_view text, const std::string& baseFolder) {
@@ -167,7 +160,7 @@ NetworkConfig LoadNetworkConfig() {
 
 const HostRoute* FindRoute(const NetworkConfig& config, std::string_view hostName) {
   for (const HostRoute& route : config.routes)
-    if (SameHostName(route.name, hostName)) return &route;
+    if (SameTextIgnoringCase(Utf8ToWide(route.name), Utf8ToWide(hostName))) return &route;
   return nullptr;
 }
 

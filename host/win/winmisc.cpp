@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "windows.h"
+#include "wideutf8.h"
 
 namespace {
 
@@ -112,3 +114,21 @@ void Sleep(DWORD dwMilliseconds) { std::this_thread::sleep_for(std::chrono::mill
 BOOL IsWindow(HWND hWnd) { return FALSE; }
 BOOL IsWindowVisible(HWND hWnd) { return FALSE; }
 BOOL SetForegroundWindow(HWND hWnd) { return FALSE; }
+
+int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int textLength, LPWSTR wide, int wideLength) {
+  if (codePage != CP_UTF8 || text == nullptr || textLength < -1 || wideLength < 0 ||
+      (wideLength > 0 && wide == nullptr)) {
+    lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  const std::size_t bytes = textLength == -1 ? std::strlen(text) + 1 : static_cast<std::size_t>(textLength);
+  const std::wstring converted = pelvarhost::Utf8ToWide(std::string_view(text, bytes));
+  const int needed = static_cast<int>(converted.size());
+  if (wideLength == 0) return needed;
+  if (needed > wideLength) {
+    lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::copy(converted.begin(), converted.end(), wide);
+  return needed;
+}

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "regfile.h"
+#include "textcase.h"
 #include "windows.h"
 
 using pelvarhost::reg::Hive;
@@ -163,7 +164,7 @@ LSTATUS RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
   if (status != ERROR_SUCCESS) return status;
   std::wstring name = NameOf(lpValueName);
   for (auto it = key->values.begin(); it != key->values.end(); ++it) {
-    if (pelvarhost::reg::SameName(it->name, name)) {
+    if (pelvarhost::SameTextIgnoringCase(it->name, name)) {
       key->values.erase(it);
       return Save(hive);
     }
@@ -181,10 +182,10 @@ LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   if (pelvarhost::reg::FindKey(hive, path) == nullptr) return ERROR_FILE_NOT_FOUND;
   std::wstring prefix = path + L"\\";
   for (const Key& key : hive.keys) {
-    if (key.path.size() > prefix.size() && pelvarhost::reg::SameName(key.path.substr(0, prefix.size()), prefix))
+    if (key.path.size() > prefix.size() && pelvarhost::SameTextIgnoringCase(key.path.substr(0, prefix.size()), prefix))
       return ERROR_ACCESS_DENIED;  // Windows refuses to delete a key that has subkeys
   }
-  std::erase_if(hive.keys, [&](const Key& key) { return pelvarhost::reg::SameName(key.path, path); });
+  std::erase_if(hive.keys, [&](const Key& key) { return pelvarhost::SameTextIgnoringCase(key.path, path); });
   return Save(hive);
 }
 

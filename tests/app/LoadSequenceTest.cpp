@@ -6,14 +6,18 @@
 #include <unistd.h>
 
 #include "AppSupport.h"
+#include "acdocman.h"
 #include "aced.h"
 #include "app/CommandTable.h"
-#include "app/EntityClass.h"
+#include "entity/PelvarClass.h"
 #include "cloudfile/CloudReader.h"
+#include "dbents.h"
 #include "entity/Pelvar.h"
 #include "hostoutput.h"
 #include "rxregsvc.h"
 #include "tools/samplegen/SampleCloud.h"
+#include "tests/support/AppendEntity.h"
+#include "ui/PanelHooks.h"
 
 using namespace pelvartest;
 
@@ -130,6 +134,9 @@ TEST_F(LoadSequence, RegistersTheEntityClassWithItsRecordAndDeletesItOnUnload) {
   delete made;
   Unload();
   EXPECT_EQ(acrxFindAcRxClass(L"Pelvar"), nullptr);
+  // Asking for the class outside the load sequence registers nothing.
+  EXPECT_EQ(Pelvar::desc(), nullptr);
+  EXPECT_EQ(acrxFindAcRxClass(L"Pelvar"), nullptr);
 }
 
 // Independent check of the application name's layout: every value of fields 2 to 4
@@ -196,6 +203,43 @@ TEST_F(LoadSequence, WritesTheDemandLoadDataWithSixteenCommandsAndNotAbout) {
   EXPECT_EQ(reasons->type, 4u);  // REG_DWORD
   ASSERT_EQ(reasons->data.size(), 4u);
   EXPECT_EQ(reasons->data[0], 5);
+}
+
+// Opens a drawing through the document manager (its reactors see it activated) and closes
+// it again (they see it go). With `cloud`, model space holds a cloud entity.
+void OpenAndCloseDrawing(bool cloud) {
+  auto db = std::make_unique<AcDbDatabase>();
+  pelvartest::AppendEntity(db->modelSpaceId(), new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)));
+  if (cloud) pelvartest::AppendEntity(db->modelSpaceId(), new Pelvar());
+  AcApDocument* opened = acDocManager->addDocument(std::move(db), L"Reactor.pvd", false);
+  acDocManager->closeDocument(opened);
+}
+
+TEST_F(LoadSequence, LoadAddsTheDocumentReactorAndUnloadRemovesItBeforeTheClassGoes) {
+  ResetPanelCalls();
+  Load();
+  OpenAndCloseDrawing(true);
+  EXPECT_EQ(PanelCalls().show, 1);  // once: the reactor is added once
+  SetPanelVisibleForTest(true);
+  OpenAndCloseDrawing(false);
+  EXPECT_EQ(PanelCalls().refresh, 1);  // activated while visible
+  EXPECT_EQ(PanelCalls().hide, 1);     // closed while visible
+  Unload();
+  EXPECT_EQ(PanelCalls().destroy, 1);
+  EXPECT_EQ(acrxFindAcRxClass(L"Pelvar"), nullptr);
+  // Without the reactor nothing answers any more.
+  ResetPanelCalls();
+  SetPanelVisibleForTest(true);
+  OpenAndCloseDrawing(false);
+  EXPECT_EQ(PanelCalls().show + PanelCalls().refresh + PanelCalls().hide, 0);
+  EXPECT_EQ(acrxFindAcRxClass(L"Pelvar"), nullptr);
+  // Loading again adds it again, still once.
+  Load();
+  ResetPanelCalls();
+  OpenAndCloseDrawing(true);
+  EXPECT_EQ(PanelCalls().show, 1);
+  Unload();
+  ResetPanelCalls();
 }
 
 TEST_F(LoadSequence, OtherMessagesAnswerOkAndUnknownCodesZero) {

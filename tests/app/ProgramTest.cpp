@@ -12,6 +12,8 @@
 #include "AppSupport.h"
 #include "dbdrawing.h"
 #include "dbproxy.h"
+#include "entity/PelvarClass.h"
+#include "tests/support/pelvar_run.h"
 
 using namespace pelvartest;
 
@@ -39,6 +41,7 @@ RunResult RunProgram(const PrivateConfig& config, const std::string& drawing, co
   size_t n;
   while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
   result.status = pclose(pipe);
+  ExpectCleanOutput(result.output);
   return result;
 }
 

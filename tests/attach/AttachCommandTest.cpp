@@ -5,12 +5,13 @@
 #include <cstdio>
 #include <fstream>
 
-#include "entity/AttachCommand.h"
+#include "app/AttachCommand.h"
 #include "entity/ColourTables.h"
 #include "hostgraphics.h"
 #include "tests/attach/AttachFixture.h"
 #include "tests/cloudfile/CraftedCloud.h"
 #include "tests/display/RecordingDraw.h"
+#include "wideutf8.h"
 
 namespace attachtest {
 
@@ -44,6 +45,24 @@ TEST_F(AttachTest, PrintsThePromptWithTheDownloadsFolderTheSummaryAndTheReminder
   EXPECT_EQ(out, prompt + kSampleSummary);
   ASSERT_EQ(CloudIds().size(), 1u);
   EXPECT_EQ(PanelCalls().show, 1);
+}
+
+TEST_F(AttachTest, AVisiblePanelIsShownAndRefreshedAfterTheAttach) {
+  WriteSample("sample.kmt");
+  SetPanelVisibleForTest(true);
+  RunAttach(L"sample.kmt\n");
+  ASSERT_EQ(CloudIds().size(), 1u);
+  EXPECT_EQ(PanelCalls().show, 1);
+  EXPECT_EQ(PanelCalls().refresh, 1);
+  // A file the reader refuses touches the panel not at all.
+  fs::path refused = downloads_ / "refused.kmt";
+  std::ofstream(refused, std::ios::binary) << "KMQ9";
+  ResetPanelCalls();
+  SetPanelVisibleForTest(true);
+  EXPECT_EQ(RunAttach(L"refused.kmt\n"), "\nSelect Mardel cloud <" + downloads_.string() +
+                                               "/>: refused.kmt\nCloud load failed: truncated header");
+  EXPECT_EQ(PanelCalls().show + PanelCalls().refresh + PanelCalls().hide, 0);
+  ResetPanelCalls();
 }
 
 TEST_F(AttachTest, TheNewCloudNamesTheFileWithDefaultsAndTheIdentityTransform) {

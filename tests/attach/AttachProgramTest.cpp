@@ -31,6 +31,53 @@ TEST(AttachProgram, TheTranscriptShowsThePromptSummaryReminderAndAPicture) {
   EXPECT_TRUE(fs::exists(home.path() / "view.png"));
 }
 
+// The LIST lines of the last listing, from its count line to the next prompt.
+std::string LastListing(const std::string& out) {
+  size_t at = out.rfind(" in model space.\n");
+  if (at == std::string::npos) return {};
+  std::string rest = out.substr(at);
+  return rest.substr(0, rest.find("Command:"));
+}
+
+// Attach, save, and open the drawing in a new process: the cloud lists the same there, and
+// unloading and loading the module again brings it back from its proxy.
+TEST(AttachProgram, ASavedCloudListsTheSameInANewProcessAndAfterReloading) {
+  pelvartest::TempFolder home("attachround");
+  ScopedEnv downloadsEnv("XDG_DOWNLOAD_DIR", home.path().string());
+  SampleCloudRequest request;
+  request.pointCount = 3000;
+  request.seed = 5;
+  const std::string cloud = (home.path() / "sample.kmt").string();
+  ASSERT_TRUE(WriteSampleCloud(request, cloud, false));
+  const std::string drawing = (home.path() / "saved.pvd").string();
+
+  pelvartest::PelvarRun first =
+      pelvartest::RunPelvar(home.path(), "PELVARATTACH\nsample.kmt\nLIST ALL\nSAVEAS\n" + drawing + "\n");
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  const std::string listed = LastListing(first.out);
+  const std::string expectedCloudLines = "Cloud file: " + cloud +
+                                         "\nPoints: 3000\nTile: GA West sample\nEPSG: 2240\n"
+                                         "Visible classes: 0 2 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 "
+                                         "25 26 27 28 29 30 31\n"
+                                         "Colour mode: Class\nDensity: 100%\nElevation window: off\n";
+  EXPECT_NE(listed.find(expectedCloudLines), std::string::npos) << first.out;
+
+  pelvartest::PelvarRun second = pelvartest::RunPelvar(
+      home.path(), "LIST ALL\nARXUNLOAD Pelvar2027.arx\nLIST ALL\nARXLOAD " + std::string(PELVAR_BUILD_DIR) +
+                       "/Pelvar2027.arx\nLIST ALL\n",
+      {drawing});
+  ASSERT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_NE(second.out.find("Opened " + drawing + "\n"), std::string::npos) << second.out;
+  const size_t unloadAt = second.out.find("Command: ARXUNLOAD");
+  const size_t reloadAt = second.out.find("Command: ARXLOAD");
+  ASSERT_NE(unloadAt, std::string::npos) << second.out;
+  ASSERT_NE(reloadAt, std::string::npos) << second.out;
+  EXPECT_EQ(LastListing(second.out.substr(0, unloadAt)), listed) << second.out;
+  EXPECT_NE(second.out.substr(unloadAt, reloadAt - unloadAt).find("Proxy of class Pelvar"), std::string::npos)
+      << second.out;
+  EXPECT_EQ(LastListing(second.out.substr(reloadAt)), listed) << second.out;
+}
+
 TEST(AttachProgram, AWebTileIsRefusedWithTheReadersMessage) {
   pelvartest::TempFolder home("attachweb");
   ScopedEnv downloadsEnv("XDG_DOWNLOAD_DIR", home.path().string());

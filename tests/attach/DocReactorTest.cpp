@@ -76,6 +76,38 @@ TEST(DocReactor, ANullDocumentAndClosingADrawingLeaveAHiddenPanelAlone) {
   EXPECT_EQ(PanelCalls().hide, 0);
 }
 
+TEST(DocReactor, ClosingADrawingHidesAVisiblePanel) {
+  ResetPanelCalls();
+  SetPanelVisibleForTest(true);
+  std::unique_ptr<AcApDocument> document = DocumentWithCloud(Place::Nowhere);
+  PelvarDocReactor().documentToBeDestroyed(document.get());
+  EXPECT_EQ(PanelCalls().hide, 1);
+  EXPECT_FALSE(IsPanelVisible());
+  // Hidden now, a second close leaves it alone.
+  PelvarDocReactor().documentToBeDestroyed(document.get());
+  EXPECT_EQ(PanelCalls().hide, 1);
+  EXPECT_EQ(PanelCalls().show + PanelCalls().refresh, 0);
+}
+
+TEST(DocReactor, ActivationRefreshesAVisiblePanelWithOrWithoutClouds) {
+  for (auto [place, shows] : {std::pair{Place::ModelSpace, 1}, std::pair{Place::PaperSpace, 0}}) {
+    ResetPanelCalls();
+    SetPanelVisibleForTest(true);
+    std::unique_ptr<AcApDocument> document = DocumentWithCloud(place);
+    PelvarDocReactor().documentActivated(document.get());
+    EXPECT_EQ(PanelCalls().show, shows);
+    EXPECT_EQ(PanelCalls().refresh, 1);
+    EXPECT_EQ(PanelCalls().hide, 0);
+  }
+  // A null document still refreshes the visible panel, and shows nothing.
+  ResetPanelCalls();
+  SetPanelVisibleForTest(true);
+  PelvarDocReactor().documentActivated(nullptr);
+  EXPECT_EQ(PanelCalls().show, 0);
+  EXPECT_EQ(PanelCalls().refresh, 1);
+  ResetPanelCalls();
+}
+
 TEST(DocReactor, OpeningADrawingWithACloudThroughTheDocumentManagerShowsThePanel) {
   ResetPanelCalls();
   acDocManager->addReactor(&PelvarDocReactor());

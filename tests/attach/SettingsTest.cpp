@@ -61,6 +61,24 @@ TEST_F(SettingsTest, AMaskOfAnotherTypeIsIgnored) {
   EXPECT_EQ(ReadDefaultClassMask(0xFFFFFFC5u), 0xFFFFFFC5u);
 }
 
+TEST_F(SettingsTest, ADwordMaskOfAnyLengthButFourBytesIsIgnored) {
+  // Eight bytes, as the export file spells a REG_DWORD it cannot write as dword:...
+  WriteHiveFile("\"DefaultClassMask\"=hex(4):04,00,00,00,00,00,00,00\r\n");
+  EXPECT_EQ(ReadDefaultClassMask(0xFFFFFFC5u), 0xFFFFFFC5u);
+  // Eight bytes stored through the registry functions, whatever they hold.
+  const uint64_t wide = 0x0000000400000004ull;
+  StoreSetting(L"DefaultClassMask", REG_DWORD, &wide, sizeof wide);
+  EXPECT_EQ(ReadDefaultClassMask(0xFFFFFFC5u), 0xFFFFFFC5u);
+  // Too short as well.
+  const uint16_t narrow = 4;
+  StoreSetting(L"DefaultClassMask", REG_DWORD, &narrow, sizeof narrow);
+  EXPECT_EQ(ReadDefaultClassMask(7u), 7u);
+  // Four bytes again: read.
+  const uint32_t exact = 0x00020044u;
+  StoreSetting(L"DefaultClassMask", REG_DWORD, &exact, sizeof exact);
+  EXPECT_EQ(ReadDefaultClassMask(7u), 0x00020044u);
+}
+
 TEST_F(SettingsTest, TheMirrorFolderIsReturnedAsStoredWithoutChangingItsSeparator) {
   WriteHiveFile("\"LocalEptRoot\"=\"/data/mirror/\"\r\n");
   EXPECT_EQ(ReadLocalEptRoot(), L"/data/mirror/");

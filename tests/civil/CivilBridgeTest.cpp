@@ -8,7 +8,6 @@
 #include "civil/CivilNames.h"
 #include "civilapi.h"
 #include "civilhooks.h"
-#include "civilmodel.h"
 #include "dbapserv.h"
 #include "dbents.h"
 #include "dbsymtb.h"

@@ -10,8 +10,15 @@ namespace {
 
 std::atomic<bool> armed{false};
 std::atomic<size_t> largest{0};
+std::atomic<size_t> failAtLeast{0};  // 0: no failure waiting
+std::atomic<bool> failed{false};
 
 void* Allocate(size_t size) {
+  size_t threshold = failAtLeast.load(std::memory_order_relaxed);
+  if (threshold != 0 && size >= threshold && failAtLeast.compare_exchange_strong(threshold, 0)) {
+    failed = true;
+    throw std::bad_alloc();
+  }
   if (armed.load(std::memory_order_relaxed)) {
     size_t seen = largest.load(std::memory_order_relaxed);
     while (size > seen && !largest.compare_exchange_weak(seen, size)) {
@@ -34,6 +41,16 @@ void Arm() {
 size_t Disarm() {
   armed = false;
   return largest.load();
+}
+
+void FailNextAtLeast(size_t bytes) {
+  failed = false;
+  failAtLeast = bytes;
+}
+
+bool TakeFailure() {
+  failAtLeast = 0;
+  return failed.exchange(false);
 }
 
 }  // namespace allocation_tracker

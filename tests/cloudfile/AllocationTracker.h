@@ -1,5 +1,6 @@
 // Records the largest single allocation made through operator new while armed, so tests can
-// show that a load never allocated for data a file does not hold.
+// show that a load never allocated for data a file does not hold; and fails one large
+// allocation on request, so tests can show what a lack of memory does.
 #pragma once
 #include <cstddef>
 
@@ -9,5 +10,9 @@ namespace allocation_tracker {
 void Arm();
 // Stops recording and returns the largest request seen since Arm().
 size_t Disarm();
+// Makes the next request of at least `bytes` bytes fail with std::bad_alloc, once.
+void FailNextAtLeast(size_t bytes);
+// True once that failure has happened (and clears any failure still waiting).
+bool TakeFailure();
 
 }  // namespace allocation_tracker

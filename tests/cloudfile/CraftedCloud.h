@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace crafted {
 

@@ -6,6 +6,7 @@
 
 #include "CraftedCloud.h"
 #include "cloudfile/CloudReader.h"
+#include "wideutf8.h"
 
 namespace {
 

@@ -1,7 +1,11 @@
 // Every refusal of the cloud reader, with its exact message, and the order of the checks.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <functional>
+#include <limits>
 
 #include "AllocationTracker.h"
 #include "CraftedCloud.h"
@@ -92,6 +96,65 @@ TEST_F(ReaderFailure, HeaderLimits) {
   EXPECT_EQ(refusalWith([](Cloud& c) { c.groundNx = c.groundNy = 4096; }), L"truncated ground grid");
 }
 
+// A header value that is not a finite number would poison every position, extent and
+// zoom computed from it.
+TEST_F(ReaderFailure, NonFiniteHeaderValuesAreImplausible) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::vector<std::pair<const char*, std::function<void(Cloud&, double)>>> fields = {
+      {"originX", [](Cloud& c, double v) { c.originX = v; }},
+      {"originY", [](Cloud& c, double v) { c.originY = v; }},
+      {"originZ", [](Cloud& c, double v) { c.originZ = v; }},
+      {"sizeX", [](Cloud& c, double v) { c.sizeX = static_cast<float>(v); }},
+      {"sizeY", [](Cloud& c, double v) { c.sizeY = static_cast<float>(v); }},
+      {"sizeZ", [](Cloud& c, double v) { c.sizeZ = static_cast<float>(v); }},
+      {"groundCell", [](Cloud& c, double v) { c.groundCell = static_cast<float>(v); }},
+      {"groundOriginX", [](Cloud& c, double v) { c.groundOriginX = v; }},
+      {"groundOriginY", [](Cloud& c, double v) { c.groundOriginY = v; }},
+      {"groundZBase", [](Cloud& c, double v) { c.groundZBase = static_cast<float>(v); }},
+      {"groundZSpan", [](Cloud& c, double v) { c.groundZSpan = static_cast<float>(v); }},
+      {"centerX", [](Cloud& c, double v) { c.centerX = v; }},
+      {"centerY", [](Cloud& c, double v) { c.centerY = v; }},
+      {"halfSize", [](Cloud& c, double v) { c.halfSize = static_cast<float>(v); }},
+  };
+  for (const auto& [name, set] : fields) {
+    for (double value : {nan, inf, -inf}) {
+      Cloud c = ValidCloud();
+      set(c, value);
+      EXPECT_EQ(Refusal(c.Bytes()), L"implausible header values") << name << " = " << value;
+    }
+  }
+}
+
+// A pipe names no cloud: the reader refuses it at once instead of waiting for a writer.
+TEST_F(ReaderFailure, OnlyRegularFilesAreOpened) {
+  const std::string fifo = crafted::TestFolder() + "/pipe.kmt";
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::wstring error;
+  EXPECT_EQ(LoadCloudFile(pelvarhost::Utf8ToWide(fifo), &error), nullptr);
+  EXPECT_EQ(error, L"cannot open file");
+  error.clear();
+  EXPECT_EQ(LoadCloudFile(L"/dev/zero", &error), nullptr);
+  EXPECT_EQ(error, L"cannot open file");
+  std::filesystem::remove(fifo);
+}
+
+// A cloud whose arrays cannot be allocated is a failed load with its own message; nothing
+// is thrown and nothing is cached.
+TEST_F(ReaderFailure, WantOfMemoryIsALoadFailure) {
+  Cloud c = ValidCloud(20000);
+  std::wstring path = crafted::WriteTestFile("big.kmt", c.Bytes());
+  std::wstring error;
+  allocation_tracker::FailNextAtLeast(20000 * sizeof(uint16_t));
+  KmqDataPtr image = LoadCloudFile(path, &error);
+  EXPECT_TRUE(allocation_tracker::TakeFailure());
+  EXPECT_EQ(image, nullptr);
+  EXPECT_EQ(error, L"not enough memory to load the cloud");
+  EXPECT_EQ(CloudCacheSize(), 0u);
+  EXPECT_NE(LoadCloudFile(path, &error), nullptr) << "the memory is back: the same file loads";
+}
+
 TEST_F(ReaderFailure, SectionsShorterThanAnnounced) {
   Cloud c = ValidCloud();
   c.chunksX = 4;
@@ -144,6 +207,19 @@ TEST_F(ReaderFailure, ChunkTableMustCoverThePointsInOrder) {
   Cloud many = ValidCloud();
   many.chunks = {{{0, 11}}};
   EXPECT_EQ(Refusal(many.Bytes()), L"chunk table/point count mismatch");
+}
+
+// Counts whose sum passes 2^32 must not wrap back onto the point count: the running total
+// is the true sum, so a table that a 32-bit total would accept is refused.
+TEST_F(ReaderFailure, ChunkCountsWhoseSumWrapsThirtyTwoBitsAreRefused) {
+  Cloud endsWrapped = ValidCloud();  // 0xFFFFFFFF + 11 wraps to the 10 points
+  endsWrapped.chunksX = 2;
+  endsWrapped.chunks = {{{0, 0xFFFFFFFFu}, {0xFFFFFFFFu, 11}}};
+  EXPECT_EQ(Refusal(endsWrapped.Bytes()), L"chunk table/point count mismatch");
+  Cloud continuesWrapped = ValidCloud();  // 10 + 0xFFFFFFFF wraps to 9, where the last entry starts
+  continuesWrapped.chunksX = 3;
+  continuesWrapped.chunks = {{{0, 10}, {10, 0xFFFFFFFFu}, {9, 1}}};
+  EXPECT_EQ(Refusal(continuesWrapped.Bytes()), L"chunk table not contiguous");
 }
 
 TEST_F(ReaderFailure, FirstFailingCheckIsReported) {

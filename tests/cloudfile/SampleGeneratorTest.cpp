@@ -14,6 +14,7 @@
 #include "cloudfile/CloudReader.h"
 #include "tests/support/TempFolder.h"
 #include "tools/samplegen/SampleCloud.h"
+#include "wideutf8.h"
 
 namespace {
 

@@ -4,11 +4,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <map>
 
 #include "CraftedCloud.h"
 #include "cloudfile/CloudReader.h"
 #include "cloudfile/CloudWriter.h"
+#include "wideutf8.h"
 
 namespace {
 
@@ -75,6 +77,27 @@ TEST(CloudWriter, SameInputGivesTheSameBytes) {
   ASSERT_EQ(file.size(), 2176u + 2 * 35 + 9 * 1000);
   EXPECT_EQ(file, c.Build());
   EXPECT_EQ(Fnv1a64(file), 0x0041a9223143f62eull) << std::hex << Fnv1a64(file);
+}
+
+// Columns of different lengths, or a grid that is not nx x ny heights, are refused with an
+// empty image before any of them is read.
+TEST(CloudWriter, InputsThatDisagreeGiveNoImage) {
+  const Columns good = FixedColumns();
+  ASSERT_FALSE(good.Build().empty());
+  const std::vector<std::pair<const char*, std::function<void(Columns&)>>> faults = {
+      {"short y", [](Columns& c) { c.y.pop_back(); }},
+      {"long z", [](Columns& c) { c.z.push_back(1.0); }},
+      {"short class", [](Columns& c) { c.cls.pop_back(); }},
+      {"short intensity", [](Columns& c) { c.intensity.resize(10); }},
+      {"short grid", [](Columns& c) { c.ground.pop_back(); }},
+      {"long grid", [](Columns& c) { c.ground.push_back(1.0f); }},
+      {"grid of other rows", [](Columns& c) { c.ny = 6; }},
+  };
+  for (const auto& [what, fault] : faults) {
+    Columns c = good;
+    fault(c);
+    EXPECT_TRUE(c.Build().empty()) << what;
+  }
 }
 
 TEST(CloudWriter, HeaderFields) {

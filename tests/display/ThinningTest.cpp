@@ -121,6 +121,15 @@ TEST(Thinning, AViewportWithNoPixelsBehavesLikeDensityZero) {
   EXPECT_EQ(draw.log.PointsDrawn(), 16u);
 }
 
+// A viewport that cannot tell its scale (NaN pixels) thins to the least, never to nothing
+// and never to every point.
+TEST(Thinning, AViewportWithANaNScaleBehavesLikeDensityZero) {
+  auto entity = fixtures::EntityForCloud(fixtures::GridCloud(kChunks, 50, fixtures::AllGround));
+  Draw draw(std::nan(""), 1.0);
+  entity->viewportDraw(draw.viewport());
+  EXPECT_EQ(draw.log.PointsDrawn(), 16u);
+}
+
 TEST(Thinning, HidingClassesDoesNotRaiseThePointsOfTheOthers) {
   // Alternating ground and building; a budget of 60 considers 30 of each per chunk.
   auto cls = [](uint32_t, uint32_t k) -> uint8_t { return k % 2 == 0 ? 2 : 6; };

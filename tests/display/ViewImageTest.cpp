@@ -19,6 +19,7 @@
 #include "tests/display/CloudFixtures.h"
 #include "tools/samplegen/SampleCloud.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include "EntitySupport.h"
 #include "cloudfile/CloudReader.h"
+#include "entity/PelvarClass.h"
 #include "hostoutput.h"
 #include "tools/samplegen/SampleCloud.h"
 
@@ -19,6 +20,8 @@ SampleCloudRequest SmallCloud(uint64_t seed) {
 
 class PelvarFields : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { RegisterPelvarClass(); }
+  static void TearDownTestSuite() { UnregisterPelvarClass(); }
   void SetUp() override { ClearCloudCache(); }
   void TearDown() override { ClearCloudCache(); }
   TempFolder folder_;

@@ -7,6 +7,7 @@
 #include "EntitySupport.h"
 #include "dbdrawing.h"
 #include "dbproxy.h"
+#include "entity/PelvarClass.h"
 
 using namespace pelvartest;
 

@@ -1,7 +1,6 @@
 // Every zone of the table, and Web Mercator, checked against PROJ on a grid of points that
 // covers the zone's area of use: forward results to better than a hundredth of a foot, and
 // forward-then-inverse back to the start within 1e-9 degrees.
-#ifdef PELVAR_HAVE_PROJ
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "ProjOracle.h"
 #include "geo/Projections.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 
@@ -192,4 +192,3 @@ TEST(WebMercatorAgainstProj, AgreesWithEpsg3857BothWays) {
 }
 
 }  // namespace
-#endif

@@ -10,6 +10,7 @@
 #include "dbapserv.h"
 #include "dbsymtb.h"
 #include "entity/Pelvar.h"
+#include "entity/PelvarClass.h"
 #include "geo/ResolveZone.h"
 #include "hostcmdline.h"
 #include "hostinput.h"
@@ -19,6 +20,7 @@
 #include "tests/support/TempFolder.h"
 #include "tools/samplegen/SampleCloud.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 

@@ -8,16 +8,13 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/ReadWholeFile.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using pelvartest::ReadWholeFile;
 
 TEST(ZoneGenerator, CommittedTableIsWhatTheGeneratorWrites) {
     const fs::path source = PELVAR_SOURCE_DIR;

@@ -7,8 +7,10 @@
 #include <set>
 #include <string>
 
+#include "ProjOracle.h"
 #include "geo/StatePlaneZone.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 
@@ -102,13 +104,6 @@ TEST(ZoneLookup, EveryRowIsFoundByBothKeys) {
         EXPECT_EQ(FindZoneByCivilCode(zone.civilCode), &zone);
     }
 }
-
-}  // namespace
-
-#ifdef PELVAR_HAVE_PROJ
-#include "ProjOracle.h"
-
-namespace {
 
 using geo_test::MakeContext;
 using geo_test::MakeCrs;
@@ -208,4 +203,3 @@ TEST(ZoneTableAgainstProj, EveryRowMatchesItsEpsgDefinition) {
 }
 
 }  // namespace
-#endif

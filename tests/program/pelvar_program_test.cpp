@@ -103,6 +103,18 @@ TEST(PelvarProgram, DashCLinesRunBeforeTheScript) {
       << run.out;
 }
 
+TEST(PelvarProgram, AnEmptyDashCLineIsEnter) {
+  TempFolder home("program");
+  PelvarRun run = RunPelvar(home.path(), "LIST\nALL\n", {"-c", "LINE 0,0", "-c", "10,0", "-c", "", "-c", "DOCS"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("Specify next point or [Enter to finish]: 10,0\n"
+                         "Specify next point or [Enter to finish]: \n"
+                         "Command: DOCS\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("1 entity in model space."), std::string::npos) << run.out;
+}
+
 TEST(PelvarProgram, WithoutAScriptStandardInputFollowsTheDashCLines) {
   TempFolder home("program");
   std::ofstream(home.path() / "in.txt") << "LIST\nALL\n";
@@ -113,6 +125,8 @@ TEST(PelvarProgram, WithoutAScriptStandardInputFollowsTheDashCLines) {
   int status = std::system(command.c_str());
   ASSERT_EQ(WEXITSTATUS(status), 0) << pelvartest::ReadWholeFile(home.path() / "err.txt");
   const std::string out = pelvartest::ReadWholeFile(home.path() / "out.txt");
+  pelvartest::ExpectCleanOutput(out);
+  pelvartest::ExpectCleanOutput(pelvartest::ReadWholeFile(home.path() / "err.txt"));
   EXPECT_NE(out.find("Command: POINT\n"), std::string::npos) << out;
   EXPECT_NE(out.find("Command: LIST\nSelect object or [ALL]: ALL\n1 entity in model space.\nPOINT"),
             std::string::npos)

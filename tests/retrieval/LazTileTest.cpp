@@ -2,10 +2,10 @@
 // class comes from the right byte, and a damaged tile is refused without reading past it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
-#include "geo/Projections.h"
 #include "retrieval/LazTile.h"
 #include "tools/eptgen/EptDataset.h"
 
@@ -48,14 +48,7 @@ void ExpectSamePoints(const std::vector<ScenePoint>& got, const std::vector<Scen
   }
 }
 
-eptgen::PlannedDataset SmallDataset() {
-  double x = 0, y = 0;
-  LonLatToWebMercator(-77.0, 40.0, x, y);
-  std::vector<ScenePoint> scene = eptgen::MakeScene(17, x, y, 600.0, 6000);
-  eptgen::DatasetOptions options = eptgen::OptionsAround(scene);
-  options.capacity = 300;
-  return eptgen::PlanDataset(scene, options);
-}
+eptgen::PlannedDataset SmallDataset() { return eptgen::SceneDataset(17, -77.0, 40.0, 600.0, 6000, 300); }
 
 ByteBuffer Encode(const eptgen::PlannedDataset& d, const eptgen::PlannedNode& node) {
   return eptgen::EncodeLazTile(node.points, node.format, d.options.scale, d.offsetX, d.offsetY, d.offsetZ);
@@ -119,6 +112,21 @@ TEST(LazTileTest, RecordsShorterThanTheirFormatAndUnknownFormatsAreRefused) {
   refused = Decode(unknown);
   EXPECT_FALSE(refused.ok);
   EXPECT_EQ(refused.error, L"laz decode failed");
+
+  // A description of the compressed items that does not fit the records, names an unknown
+  // compressor or an unknown version of an item: refused before the LAZ reader sees it.
+  const std::string marker = "laszip encoded";
+  size_t vlr = std::search(tile.begin(), tile.end(), marker.begin(), marker.end()) - tile.begin() - 2;
+  ASSERT_LT(vlr, tile.size());
+  size_t content = vlr + 54;
+  for (auto [at, value] : {std::pair<size_t, std::uint8_t>{content + 34 + 2, 21}, {content + 0, 9},
+                           {content + 34 + 4, 7}, {content + 2, 1}}) {
+    ByteBuffer damaged = tile;
+    damaged[at] = value;
+    refused = Decode(damaged);
+    EXPECT_FALSE(refused.ok) << at;
+    EXPECT_EQ(refused.error, L"laz decode failed");
+  }
 
   for (const char* text : {"", "LASF", "not a las file at all, but long enough to hold a header of sorts"}) {
     refused = Decode(ByteBuffer(text, text + std::strlen(text)));

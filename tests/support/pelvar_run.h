@@ -1,5 +1,6 @@
 // Runs the pelvar program of the build with a script and captures what it prints.
 #pragma once
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -38,6 +39,15 @@ inline std::string ShellQuote(const std::string& text) {
   return out + "'";
 }
 
+// Fails the current test when the program's output holds a host error line or a
+// sanitizer report: a run that shows either is wrong whatever else it printed.
+inline void ExpectCleanOutput(const std::string& output, const std::string& what = "output") {
+  for (const char* sign : {"Host error", "ERROR: AddressSanitizer", "runtime error:", "LeakSanitizer"}) {
+    EXPECT_EQ(output.find(sign), std::string::npos) << "\"" << sign << "\" in the program's " << what << ":\n"
+                                                    << output;
+  }
+}
+
 // Runs build/pelvar with the script as --script file and the given further arguments.
 // XDG_CONFIG_HOME points into `home` so that the user's own registry file is never touched.
 inline PelvarRun RunPelvar(const std::filesystem::path& home, const std::string& script,
@@ -54,6 +64,8 @@ inline PelvarRun RunPelvar(const std::filesystem::path& home, const std::string&
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.out = ReadWholeFile(home / "out.txt");
   run.err = ReadWholeFile(home / "err.txt");
+  ExpectCleanOutput(run.out, "standard output");
+  ExpectCleanOutput(run.err, "standard error");
   return run;
 }
 

@@ -52,6 +52,10 @@ struct PlannedDataset {
 // `size` metres centred on (centreX, centreY), from a seeded generator.
 std::vector<ScenePoint> MakeScene(std::uint32_t seed, double centreX, double centreY, double size, size_t count);
 
+// The scene of MakeScene centred on a place (degrees), planned over a cube around it with
+// the given node capacity.
+PlannedDataset SceneDataset(std::uint32_t seed, double lon, double lat, double size, size_t count, int capacity);
+
 // Options for a cube around the scene.
 DatasetOptions OptionsAround(const std::vector<ScenePoint>& scene);
 

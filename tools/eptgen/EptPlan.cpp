@@ -5,6 +5,7 @@
 #include <map>
 #include <tuple>
 
+#include "geo/Projections.h"
 #include "tools/eptgen/EptDataset.h"
 
 namespace eptgen {
@@ -88,6 +89,15 @@ PlannedDataset PlanDataset(std::vector<ScenePoint> scene, const DatasetOptions& 
     dataset.nodes.push_back(std::move(node));
   }
   return dataset;
+}
+
+PlannedDataset SceneDataset(std::uint32_t seed, double lon, double lat, double size, size_t count, int capacity) {
+  double x = 0, y = 0;
+  LonLatToWebMercator(lon, lat, x, y);
+  std::vector<ScenePoint> scene = MakeScene(seed, x, y, size, count);
+  DatasetOptions options = OptionsAround(scene);
+  options.capacity = capacity;
+  return PlanDataset(std::move(scene), options);
 }
 
 }  // namespace eptgen

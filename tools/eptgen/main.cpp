@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "geo/Projections.h"
 #include "tools/eptgen/EptDataset.h"
 
 int main(int argc, char** argv) {
@@ -14,10 +13,7 @@ int main(int argc, char** argv) {
   }
   size_t count = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 200000;
   auto seed = static_cast<std::uint32_t>(argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 1);
-  double x = 0, y = 0;
-  LonLatToWebMercator(-77.0, 40.0, x, y);
-  std::vector<eptgen::ScenePoint> scene = eptgen::MakeScene(seed, x, y, 2000.0, count);
-  eptgen::PlannedDataset dataset = eptgen::PlanDataset(scene, eptgen::OptionsAround(scene));
+  eptgen::PlannedDataset dataset = eptgen::SceneDataset(seed, -77.0, 40.0, 2000.0, count, eptgen::DatasetOptions{}.capacity);
   std::string error;
   if (!eptgen::WriteDataset(dataset, argv[1], error)) {
     std::fprintf(stderr, "eptgen: %s\n", error.c_str());

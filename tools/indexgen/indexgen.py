@@ -49,7 +49,7 @@ def extent(geometry):
         raise ValueError("outline without positions")
     lons = [p[0] for p in points]
     lats = [p[1] for p in points]
-    return min(lons), min(lats), max(lons), max(lats)
+    return float(min(lons)), float(min(lats)), float(max(lons)), float(max(lats))
 
 
 def index_lines(folder):

@@ -7,6 +7,7 @@
 #include "aeccdb.h"
 #include "civilhooks.h"
 #include "civilmodel.h"
+#include "textcase.h"
 
 namespace acad = Autodesk::AutoCAD::DatabaseServices;
 namespace c3d = Autodesk::Civil;
@@ -70,8 +71,8 @@ TEST_F(CivilApi, NameClashesFoldCaseBeyondAsciiWhateverTheLocale) {
   FeatureLine::Create(L"\u00c5s", acad::ObjectId(poly));
   EXPECT_EQ(MessageOf([&] { FeatureLine::Create(L"\u00e5S", acad::ObjectId(poly)); }),
             L"The feature line name \"\u00e5S\" is already used by the feature line \"\u00c5s\".");
-  EXPECT_TRUE(pelvarhost::civil::SameNameIgnoringCase(L"\u03a3\u03b9\u03b3\u03bc\u03b1", L"\u03c3\u0399\u0393\u039c\u0391"));
-  EXPECT_FALSE(pelvarhost::civil::SameNameIgnoringCase(L"\u00e9", L"e"));
+  EXPECT_TRUE(pelvarhost::SameTextIgnoringCase(L"\u03a3\u03b9\u03b3\u03bc\u03b1", L"\u03c3\u0399\u0393\u039c\u0391"));
+  EXPECT_FALSE(pelvarhost::SameTextIgnoringCase(L"\u00e9", L"e"));
 }
 
 TEST_F(CivilApi, AbandonedTransactionLeavesNoSurfaceBehind) {

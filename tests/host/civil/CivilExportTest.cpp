@@ -14,6 +14,7 @@
 #include "hostinput.h"
 #include "hostoutput.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace acad = Autodesk::AutoCAD::DatabaseServices;
 namespace c3d = Autodesk::Civil;

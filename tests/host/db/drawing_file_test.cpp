@@ -13,6 +13,7 @@
 #include "dbents.h"
 #include "dbsymtb.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 #include "tests/support/AppendEntity.h"
 
 namespace {

@@ -156,4 +156,17 @@ TEST(MemoryFiler, BadBooleanAndHugeStringLengthAreFilerErrors) {
   EXPECT_TRUE(s.isEmpty());
 }
 
+// Written strings never hold a NUL (they come from C strings); one inside a record is
+// damage, refused rather than read as a text that would lose its tail on the next save.
+TEST(MemoryFiler, StringWithANulInsideIsAFilerError) {
+  for (std::vector<std::uint8_t> record : {std::vector<std::uint8_t>{4, 0, 0, 0, 0, 0, 0, 0},
+                                           std::vector<std::uint8_t>{4, 0, 0, 0, 'S', 0, 'T', 'E'}}) {
+    MemoryFiler in(record);
+    AcString s(L"before");
+    EXPECT_EQ(Acad::eFilerError, in.readString(s));
+    EXPECT_EQ(Acad::eFilerError, in.filerStatus());
+    EXPECT_TRUE(s.isEmpty());
+  }
+}
+
 }  // namespace

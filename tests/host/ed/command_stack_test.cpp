@@ -1,16 +1,29 @@
 // The command stack and acedCommandS.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "aced.h"
+#include "dbents.h"
 #include "hostcmdline.h"
 #include "hostinput.h"
 #include "hostoutput.h"
+#include "tests/support/AppendEntity.h"
 
 namespace {
 
 int runs = 0;
 std::vector<int> codes;
 void Count() { ++runs; }
+AcDbObjectId openedByFailingCommand;
+// Opens an object for read and for notify, then fails before closing either.
+void OpenAndThrow() {
+  AcDbObject* object = nullptr;
+  acdbOpenObject(object, openedByFailingCommand, AcDb::kForRead);
+  acdbOpenObject(object, openedByFailingCommand, AcDb::kForNotify);
+  throw std::runtime_error("lost");
+}
 void TwoPoints() {
   ads_point a, b;
   codes.push_back(acedGetPoint(nullptr, L"\nFirst: ", a));
@@ -86,6 +99,47 @@ TEST_F(StackTest, QueuedTextRunsAtTheNextCommandPrompt) {
   pelvarhost::RunCommandLoop();  // no sources: ends after the queued commands
   EXPECT_EQ(runs, 2);
   EXPECT_EQ(out.Text(), "Command: COUNT\nCommand: COUNT\nCommand: \n");
+}
+
+// A command that fails with an exception is reported, and every object it opened is closed
+// again; an object open before it stays open.
+TEST_F(StackTest, AFailedCommandLeavesNothingOpen) {
+  AcDbDatabase db;
+  openedByFailingCommand = pelvartest::AppendToModelSpace(db, new AcDbPoint(AcGePoint3d(1, 2, 0)));
+  const AcDbObjectId keptOpen = pelvartest::AppendToModelSpace(db, new AcDbPoint(AcGePoint3d(3, 4, 0)));
+  AcDbObject* held = nullptr;
+  ASSERT_EQ(acdbOpenObject(held, keptOpen, AcDb::kForRead), Acad::eOk);
+  acedRegCmds->addCommand(L"TESTGRP", L"FAILING", L"FAILING", ACRX_CMD_MODAL, OpenAndThrow);
+  pelvarhost::OutputCapture out;
+  EXPECT_TRUE(pelvarhost::RunTypedCommand(L"FAILING"));
+  EXPECT_EQ(out.Text(), "Command FAILING failed: lost");
+  AcDbObject* object = nullptr;
+  ASSERT_EQ(acdbOpenObject(object, openedByFailingCommand, AcDb::kForWrite), Acad::eOk) << "still open";
+  object->close();
+  EXPECT_TRUE(held->isReadEnabled());
+  held->close();
+}
+
+// A diagnostic on standard error first ends the command line's current line, so the next
+// output starts on a line of its own and no empty line appears.
+TEST_F(StackTest, ADiagnosticEndsTheCurrentLine) {
+  pelvarhost::OutputCapture out;
+  acutPrintf(L"\nOpened d.pvd");
+  pelvarhost::WriteDiagnosticLine("Host error: test");
+  acutPrintf(L"\nCommand: ");
+  EXPECT_EQ(out.Text(), "Opened d.pvd\nCommand: ");
+}
+
+TEST_F(StackTest, GlobalNamesListEveryGroupNewestFirst) {
+  acedRegCmds->addCommand(L"TESTGRP", L"ONE", L"UN", ACRX_CMD_MODAL, Count);
+  acedRegCmds->addCommand(L"OTHER", L"TWO", L"DEUX", ACRX_CMD_MODAL, Count);
+  const std::vector<std::wstring> names = acedRegCmds->globalNames();
+  auto one = std::find(names.begin(), names.end(), L"ONE");
+  auto two = std::find(names.begin(), names.end(), L"TWO");
+  ASSERT_NE(one, names.end());
+  ASSERT_NE(two, names.end());
+  EXPECT_LT(two, one);
+  EXPECT_EQ(std::count(names.begin(), names.end(), L"UN"), 0);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Keyword lists and the matching of typed answers against them.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "edparse.h"
 
 namespace {
@@ -65,6 +67,19 @@ TEST(PointParsing, ReadsAbsoluteRelativeAndLastPointForms) {
   EXPECT_FALSE(pelvarhost::ParsePoint(L"1,,2", from, p));
   EXPECT_FALSE(pelvarhost::ParsePoint(L"nan,2", from, p));
   EXPECT_FALSE(pelvarhost::ParsePoint(L"1,2x", from, p));
+}
+
+TEST(PointParsing, ARelativeAnswerThatOverflowsIsRefusedAndLeavesThePointAlone) {
+  const double from[3] = {1e308, -1e308, 0};
+  double p[3] = {1, 2, 3};
+  EXPECT_FALSE(pelvarhost::ParsePoint(L"@1e308,0", from, p));
+  EXPECT_FALSE(pelvarhost::ParsePoint(L"@0,-1e308", from, p));
+  const double high[3] = {0, 0, 1.7e308};
+  EXPECT_FALSE(pelvarhost::ParsePoint(L"@0,0,1.7e308", high, p));
+  EXPECT_EQ(std::vector<double>(p, p + 3), (std::vector<double>{1, 2, 3}));
+  // Large but finite sums are points.
+  ASSERT_TRUE(pelvarhost::ParsePoint(L"@-1e308,1e308", from, p));
+  EXPECT_EQ(std::vector<double>(p, p + 3), (std::vector<double>{0, 0, 0}));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "hostinput.h"
 #include "hostoutput.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "rxmodule.h"
 #include "rxregsvc.h"
 #include "wcrt.h"
+#include "wideutf8.h"
 #include "tests/support/AppendEntity.h"
 
 namespace {

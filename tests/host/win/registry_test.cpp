@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "appinfo.h"
+#include "regfile.h"
 #include "tests/support/pelvar_run.h"
 #include "windows.h"
 
@@ -140,6 +141,36 @@ TEST_F(RegistryTest, DamagedFileIsNeverOverwritten) {
   EXPECT_EQ(RegSetValueExW(key, L"B", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4), ERROR_BADDB);
   RegCloseKey(key);
   EXPECT_EQ(pelvartest::ReadWholeFile(HiveFile()), text);
+}
+
+// A key path with an empty part could not be written back readably ("[]" for the empty
+// parent of "[\A]"): such a file counts as damaged, and so is never rewritten.
+TEST(RegistryFile, KeyPathsWithAnEmptyPartAreDamage) {
+  const std::string header = "Windows Registry Editor Version 5.00\r\n\r\n";
+  for (const char* key : {"[\\Software]", "[HKEY_CURRENT_USER\\]", "[HKEY_CURRENT_USER\\\\Software]"}) {
+    const pelvarhost::reg::Hive hive = pelvarhost::reg::ParseHive(header + key + "\r\n\"A\"=dword:00000001\r\n");
+    EXPECT_EQ(hive.damage, std::string("line 3 not understood: ") + key);
+  }
+  // A sound file reads, writes and reads back to the same keys.
+  const pelvarhost::reg::Hive sound =
+      pelvarhost::reg::ParseHive(header + "[HKEY_CURRENT_USER\\Software\\Pelvar]\r\n\"A\"=dword:00000001\r\n");
+  ASSERT_EQ(sound.damage, "");
+  const pelvarhost::reg::Hive again = pelvarhost::reg::ParseHive(pelvarhost::reg::FormatHive(sound));
+  ASSERT_EQ(again.damage, "");
+  ASSERT_EQ(again.keys.size(), 3u);
+  EXPECT_EQ(again.keys[2].path, L"HKEY_CURRENT_USER\\Software\\Pelvar");
+  ASSERT_EQ(again.keys[2].values.size(), 1u);
+  EXPECT_EQ(again.keys[2].values[0].data, (std::vector<uint8_t>{1, 0, 0, 0}));
+}
+
+TEST_F(RegistryTest, AFileOfNothingButAUtf16MarkIsAnEmptyHive) {
+  std::filesystem::create_directories(HiveFile().parent_path());
+  std::ofstream(HiveFile(), std::ios::binary) << "\xFF\xFE";
+  const pelvarhost::reg::Hive hive = pelvarhost::reg::LoadHive();
+  EXPECT_EQ(hive.damage, "");
+  EXPECT_TRUE(hive.keys.empty());
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryTest, TextWithALineBreakReadsBackAndLaterWritesStillWork) {
