@@ -7,7 +7,7 @@
 
 #include "aced.h"
 #include "cloudfile/CloudReader.h"
-#include "entity/AppendCloud.h"
+#include "app/AppendCloud.h"
 #include "app/DownloadsFolder.h"
 #include "ui/PanelHooks.h"
 

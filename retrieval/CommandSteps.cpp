@@ -22,7 +22,9 @@ bool HasWidthAndHeight(const ZoneRectangle& rect) {
 }
 
 bool RectangleCentreLonLat(const StatePlaneZone& zone, const ZoneRectangle& rect, double& lon, double& lat) {
-  return ZoneToLonLat(zone, (rect.xmin + rect.xmax) / 2, (rect.ymin + rect.ymax) / 2, lon, lat);
+  if (ZoneToLonLat(zone, (rect.xmin + rect.xmax) / 2, (rect.ymin + rect.ymax) / 2, lon, lat)) return true;
+  acutPrintf(L"\nZone inverse failed.");
+  return false;
 }
 
 void PrintCandidateHeading(const SurveyIndexEntry& survey) {

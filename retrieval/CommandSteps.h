@@ -16,7 +16,8 @@ bool AskRectangle(const wchar_t* firstPrompt, ZoneRectangle& rect);
 // False, after saying so, when the rectangle has no width or no height.
 bool HasWidthAndHeight(const ZoneRectangle& rect);
 
-// The rectangle's centre in degrees; false when the zone cannot convert it.
+// The rectangle's centre in degrees; false, after printing "Zone inverse failed.", when the
+// zone cannot convert it.
 bool RectangleCentreLonLat(const StatePlaneZone& zone, const ZoneRectangle& rect, double& lon, double& lat);
 
 // Prints "\n<name> (<year>):" for the candidate being tried.

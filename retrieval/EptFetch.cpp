@@ -134,21 +134,22 @@ bool QueryBoxForRectangle(const StatePlaneZone& zone, const ZoneRectangle& rect,
   return true;
 }
 
+std::wstring StartSurveyRead(const Fetcher& fetch, const std::string& surveyUrl, const StatePlaneZone& zone,
+                             const ZoneRectangle& rect, WebMercatorBox& box, ByteBuffer& metadata) {
+  if (!QueryBoxForRectangle(zone, rect, box)) return kErrZoneInverse;
+  if (!fetch(surveyUrl + kEptMetadataFile, metadata)) return kErrMetadataFetch;
+  return {};
+}
+
 EptFetchResult FetchEptRectangle(const Fetcher& fetch, const ProgressFn& progress, const std::string& surveyUrl,
                                  const StatePlaneZone& zone, double xmin, double ymin, double xmax, double ymax,
                                  const TilePool& pool) {
   EptFetchResult result;
   const ZoneRectangle rect{xmin, ymin, xmax, ymax};
   WebMercatorBox box;
-  if (!QueryBoxForRectangle(zone, rect, box)) {
-    result.error = kErrZoneInverse;
-    return result;
-  }
   ByteBuffer metadata;
-  if (!fetch(surveyUrl + kEptMetadataFile, metadata)) {
-    result.error = kErrMetadataFetch;
-    return result;
-  }
+  result.error = StartSurveyRead(fetch, surveyUrl, zone, rect, box, metadata);
+  if (!result.error.empty()) return result;
   std::optional<EptBounds> bounds = ParseEptBounds(AsText(metadata));
   if (!bounds) {
     result.error = kErrNoBounds;

@@ -30,6 +30,11 @@ struct TilePool {
   std::function<Fetcher()> connect;
 };
 
+// The first steps of reading a survey over a rectangle: the query box, then the survey's
+// ept.json. Empty on success, else the failure text.
+std::wstring StartSurveyRead(const Fetcher& fetch, const std::string& surveyUrl, const StatePlaneZone& zone,
+                             const ZoneRectangle& rect, WebMercatorBox& box, ByteBuffer& metadata);
+
 // Walks the survey's hierarchy over the rectangle (depth cap and point budget on), reads
 // and decodes the selected tiles coarse to fine, and keeps the points with
 // xmin <= easting < xmax and ymin <= northing < ymax, converted into the zone.

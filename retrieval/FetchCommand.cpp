@@ -6,7 +6,7 @@
 
 #include "aced.h"
 #include "app/DownloadsFolder.h"
-#include "entity/AppendCloud.h"
+#include "app/AppendCloud.h"
 #include "geo/ResolveZone.h"
 #include "retrieval/CommandSteps.h"
 #include "retrieval/EptFetch.h"
@@ -126,10 +126,7 @@ void PelvarFetchCommand() {
   if (!AskRectangle(L"\nFirst corner of the fetch rectangle: ", rect)) return;
   if (!AcceptRectangle(*zone, rect)) return;
   double lon = 0, lat = 0;
-  if (!RectangleCentreLonLat(*zone, rect, lon, lat)) {
-    acutPrintf(L"\nZone inverse failed.");
-    return;
-  }
+  if (!RectangleCentreLonLat(*zone, rect, lon, lat)) return;
   std::wstring error;
   std::vector<SurveyIndexEntry> entries = LoadSurveyIndex(error);
   if (entries.empty()) {

@@ -119,10 +119,7 @@ void PelvarMirrorCommand() {
   if (!AskRectangle(L"\nFirst corner of the area to mirror: ", rect)) return;
   if (!AcceptArea(*zone, rect)) return;
   double lon = 0, lat = 0;
-  if (!RectangleCentreLonLat(*zone, rect, lon, lat)) {
-    acutPrintf(L"\nZone inverse failed.");
-    return;
-  }
+  if (!RectangleCentreLonLat(*zone, rect, lon, lat)) return;
   Fetcher fetch = KeepAliveFetcher();
   bool readable = false;
   std::vector<SurveyIndexEntry> entries = MirrorSurveyIndex(root, fetch, readable);

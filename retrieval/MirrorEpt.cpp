@@ -64,15 +64,9 @@ MirrorResult MirrorEptRectangle(const Fetcher& fetch, const MirrorWriter& write,
                                 const ZoneRectangle& rect, const TilePool& pool) {
   MirrorResult result;
   WebMercatorBox box;
-  if (!QueryBoxForRectangle(zone, rect, box)) {
-    result.error = kErrZoneInverse;
-    return result;
-  }
   ByteBuffer metadata;
-  if (!fetch(surveyUrl + kEptMetadataFile, metadata)) {
-    result.error = kErrMetadataFetch;
-    return result;
-  }
+  result.error = StartSurveyRead(fetch, surveyUrl, zone, rect, box, metadata);
+  if (!result.error.empty()) return result;
   if (!write(kEptMetadataFile, metadata)) {
     result.error = kErrMirrorWrite;
     return result;

@@ -1,4 +1,4 @@
-#include "entity/AppendCloud.h"
+#include "app/AppendCloud.h"
 
 #include "app/Settings.h"
 #include "dbapserv.h"
