@@ -100,10 +100,10 @@ struct SessionHandles {
     connections.emplace(host, std::move(connection));
     return handle;
   }
-  // Connections are closed before their session.
-  std::map<std::wstring, std::unique_ptr<InternetHandle>> connections;
   InternetHandle session;
   bool usable = false;
+  // Declared after the session: members go in reverse order, so connections close first.
+  std::map<std::wstring, std::unique_ptr<InternetHandle>> connections;
 };
 
 Attempt GetOnce(SessionHandles& handles, const std::wstring& host, const std::wstring& path, ByteBuffer& bytes,
