@@ -3,17 +3,12 @@
 // user's default class mask, a summary is printed, and the view zooms to the cloud.
 #include "app/AttachCommand.h"
 
-#include <shlobj.h>
-
 #include <string>
 
 #include "aced.h"
 #include "cloudfile/CloudReader.h"
-#include "dbapserv.h"
-#include "app/Settings.h"
-#include "entity/ModelSpace.h"
-#include "app/Paths.h"
-#include "entity/Pelvar.h"
+#include "app/AppendCloud.h"
+#include "app/DownloadsFolder.h"
 #include "ui/PanelHooks.h"
 
 namespace {
@@ -23,19 +18,9 @@ constexpr const ACHAR* kCloudExtension = L"kmt";
 // The zoom window widens the cloud's square by this fraction on each side.
 constexpr double kZoomMargin = 0.03;
 
-// The user's Downloads folder with a separator appended, or empty when it is unknown.
-std::wstring DefaultCloudFolder() {
-  PWSTR folder = nullptr;
-  std::wstring result;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &folder)) && folder != nullptr)
-    result = std::wstring(folder) + kFolderSeparator;
-  CoTaskMemFree(folder);
-  return result;
-}
-
 // The chosen file, or empty when the user chose none.
 std::wstring AskCloudFile() {
-  std::wstring folder = DefaultCloudFolder();
+  std::wstring folder = DownloadsFolderWithSeparator();
   resbuf* result = acutNewRb(RTSTR);
   std::wstring path;
   if (acedGetFileD(kFileTitle, folder.c_str(), kCloudExtension, 0, result) == RTNORM && result->restype == RTSTR &&
@@ -48,27 +33,6 @@ std::wstring AskCloudFile() {
 void PrintSummary(const KmqData& data) {
   acutPrintf(L"\n%ls: %u pts, square R=%.0f ft @ (%.2f, %.2f) EPSG:%u.", TileNameText(data).c_str(), data.pointCount,
              static_cast<double>(data.halfSize), data.centerX, data.centerY, data.epsg);
-}
-
-// Adds a new cloud entity for the file to model space of the working database and prints
-// the summary; false (nothing added) when model space cannot be opened or the append fails.
-bool AppendCloud(const std::wstring& path, const KmqData& data) {
-  AcDbDatabase* database = acdbHostApplicationServices()->workingDatabase();
-  AcDbBlockTableRecord* space = OpenModelSpace(database, AcDb::kForWrite);
-  if (space == nullptr) return false;
-  auto* cloud = new Pelvar();
-  cloud->setDatabaseDefaults(database);
-  cloud->setCloudPath(path);  // also empties the entity's image reference
-  cloud->setClassMask(ReadDefaultClassMask(cloud->classMask()));
-  bool appended = space->appendAcDbEntity(cloud) == Acad::eOk;
-  if (appended) {
-    PrintSummary(data);
-    cloud->close();
-  } else {
-    delete cloud;
-  }
-  space->close();
-  return appended;
 }
 
 void ZoomToCloud(const KmqData& data) {
@@ -90,7 +54,8 @@ void PelvarAttachCommand() {
     acutPrintf(L"\nCloud load failed: %ls", error.c_str());
     return;
   }
-  if (!AppendCloud(path, *data)) return;
+  if (!AppendCloudEntity(path)) return;
+  PrintSummary(*data);
   acutPrintf(L"\nAttached. Set the drawing coordinate system to EPSG:%u before trusting positions.", data->epsg);
   ZoomToCloud(*data);
   ShowPanel();

@@ -12,6 +12,8 @@
 #include "classify/ReclassCommand.h"
 #include "ui/AboutWindow.h"
 #include "ui/PanelHooks.h"
+#include "retrieval/FetchCommand.h"
+#include "retrieval/MirrorCommand.h"
 
 namespace {
 
@@ -37,8 +39,8 @@ const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARCROP", PelvarCropCommand),
     Command(L"PELVARHELP", PelvarHelpCommand),
     Command(L"PELVARDEFCLS", PelvarDefaultClassesCommand),
-    Command(L"PELVARMIRROR", nullptr),
-    Command(L"PELVARFETCH", nullptr),
+    Command(L"PELVARMIRROR", PelvarMirrorCommand),
+    Command(L"PELVARFETCH", PelvarFetchCommand),
 };
 
 const std::array<const ACHAR*, kDemandLoadCommandCount> kDemandLoadCommands = {

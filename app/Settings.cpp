@@ -63,3 +63,11 @@ std::wstring ReadLocalEptRoot() {
   if (length > kLocalEptRootMaxChars) return {};
   return std::wstring(buffer, length);
 }
+
+bool WriteLocalEptRoot(const std::wstring& root) {
+  RegistryKey key;
+  if (!key.createForWrite()) return false;
+  auto bytes = static_cast<DWORD>((root.size() + 1) * sizeof(WCHAR));
+  return RegSetValueExW(key.get(), kLocalEptRootValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
+                        bytes) == ERROR_SUCCESS;
+}

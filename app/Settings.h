@@ -17,3 +17,6 @@ bool WriteDefaultClassMask(uint32_t mask);
 // The local mirror folder (REG_SZ) as stored, or empty when absent, of another type or
 // longer than kLocalEptRootMaxChars.
 std::wstring ReadLocalEptRoot();
+// Stores the mirror folder as REG_SZ (its terminator counted), creating the key when
+// missing; true when stored.
+bool WriteLocalEptRoot(const std::wstring& root);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,3 +42,24 @@ bool ReadFromMirrorRoot(const std::wstring& mirrorRoot, const std::string& url, 
 
 // ReadFromLocalMirror, else HttpsGet.
 bool FetchBytes(const std::string& url, ByteBuffer& bytes);
+
+// HTTPS GETs that share one WinHTTP session, so that a connection to a host stays open
+// from one request to the next (HTTP keep-alive). Each request behaves as HttpsGet. One
+// session serves one thread at a time.
+class HttpsSession {
+ public:
+  explicit HttpsSession(const HttpPolicy& policy = {});
+  ~HttpsSession();
+  HttpsSession(const HttpsSession&) = delete;
+  HttpsSession& operator=(const HttpsSession&) = delete;
+  bool get(const std::string& url, ByteBuffer& bytes);
+
+ private:
+  struct Handles;
+  std::unique_ptr<Handles> handles_;
+  HttpPolicy policy_;
+};
+
+// FetchBytes over a session of its own: the local mirror first, then the web on a
+// connection kept open between calls. For one thread at a time.
+Fetcher KeepAliveFetcher(const HttpPolicy& policy = {});

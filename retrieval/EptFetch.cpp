@@ -7,12 +7,10 @@
 #include "retrieval/EptHierarchy.h"
 #include "retrieval/EptMetadata.h"
 #include "retrieval/LazTile.h"
+#include "retrieval/OrderedWork.h"
 
 namespace {
 
-constexpr char kMetadataFile[] = "ept.json";
-constexpr char kDataFolder[] = "ept-data/";
-constexpr char kTileExtension[] = ".laz";
 // More samples than this per edge are never taken, however long the edge.
 constexpr double kMaxEdgeSegments = 4096;
 
@@ -50,24 +48,61 @@ class RectangleFilter {
   EptFetchResult& result_;
 };
 
-// Reads the selected tiles in order through the filter.
-void ReadTiles(const Fetcher& fetch, const ProgressFn& progress, const std::string& surveyUrl,
-               const std::vector<EptNodeKey>& keys, const RectangleFilter& filter, EptFetchResult& result) {
-  LazPointSink sink = std::cref(filter);
-  ByteBuffer tile;
-  for (size_t i = 0; i < keys.size(); ++i) {
-    if (!fetch(surveyUrl + kDataFolder + keys[i].text() + kTileExtension, tile)) {
+// One tile read and decoded: the points of it that the filter kept, or why it failed.
+struct TileOutcome {
+  bool fetched = false;
+  std::uint64_t bytes = 0;
+  std::wstring error;
+  EptFetchResult kept;
+};
+
+void AppendPoints(const EptFetchResult& from, EptFetchResult& to) {
+  to.x.insert(to.x.end(), from.x.begin(), from.x.end());
+  to.y.insert(to.y.end(), from.y.begin(), from.y.end());
+  to.z.insert(to.z.end(), from.z.begin(), from.z.end());
+  to.classes.insert(to.classes.end(), from.classes.begin(), from.classes.end());
+  to.intensities.insert(to.intensities.end(), from.intensities.begin(), from.intensities.end());
+}
+
+// Reads the selected tiles through the filter, their points joining the result in
+// selection order whatever order they arrive in.
+void ReadTiles(const Fetcher& fetch, const TilePool& pool, const ProgressFn& progress, const std::string& surveyUrl,
+               const std::vector<EptNodeKey>& keys, const StatePlaneZone& zone, const ZoneRectangle& rect,
+               EptFetchResult& result) {
+  bool own = pool.connections > 1 && pool.connect != nullptr;
+  auto makeWorker = [&]() -> std::function<TileOutcome(size_t)> {
+    Fetcher fetcher = own ? pool.connect() : fetch;
+    return [&, fetcher](size_t i) {
+      TileOutcome outcome;
+      ByteBuffer tile;
+      outcome.fetched = fetcher(surveyUrl + kEptDataFolder + keys[i].text() + kEptTileExtension, tile);
+      if (!outcome.fetched) return outcome;
+      outcome.bytes = tile.size();
+      RectangleFilter filter(zone, rect, outcome.kept);
+      if (!DecodeLazTile(tile, std::cref(filter), outcome.error) && outcome.error.empty())
+        outcome.error = kErrLazDecode;
+      return outcome;
+    };
+  };
+  auto take = [&](size_t i, TileOutcome& outcome) {
+    if (!outcome.fetched) {
       result.error = kErrNodeFetch;
-      return;
+      return false;
     }
-    result.bytesDownloaded += tile.size();
-    if (!DecodeLazTile(tile, sink, result.error)) return;
+    result.bytesDownloaded += outcome.bytes;
+    AppendPoints(outcome.kept, result);
+    if (!outcome.error.empty()) {
+      result.error = outcome.error;
+      return false;
+    }
     ++result.nodesFetched;
     if (progress && !progress(kProgressTile, i + 1, keys.size(), result.bytesDownloaded, result.x.size())) {
       result.error = kErrCancelled;
-      return;
+      return false;
     }
-  }
+    return true;
+  };
+  RunInOrder<TileOutcome>(keys.size(), own ? pool.connections : 1, makeWorker, take);
 }
 
 }  // namespace
@@ -99,20 +134,22 @@ bool QueryBoxForRectangle(const StatePlaneZone& zone, const ZoneRectangle& rect,
   return true;
 }
 
+std::wstring StartSurveyRead(const Fetcher& fetch, const std::string& surveyUrl, const StatePlaneZone& zone,
+                             const ZoneRectangle& rect, WebMercatorBox& box, ByteBuffer& metadata) {
+  if (!QueryBoxForRectangle(zone, rect, box)) return kErrZoneInverse;
+  if (!fetch(surveyUrl + kEptMetadataFile, metadata)) return kErrMetadataFetch;
+  return {};
+}
+
 EptFetchResult FetchEptRectangle(const Fetcher& fetch, const ProgressFn& progress, const std::string& surveyUrl,
-                                 const StatePlaneZone& zone, double xmin, double ymin, double xmax, double ymax) {
+                                 const StatePlaneZone& zone, double xmin, double ymin, double xmax, double ymax,
+                                 const TilePool& pool) {
   EptFetchResult result;
   const ZoneRectangle rect{xmin, ymin, xmax, ymax};
   WebMercatorBox box;
-  if (!QueryBoxForRectangle(zone, rect, box)) {
-    result.error = kErrZoneInverse;
-    return result;
-  }
   ByteBuffer metadata;
-  if (!fetch(surveyUrl + kMetadataFile, metadata)) {
-    result.error = kErrMetadataFetch;
-    return result;
-  }
+  result.error = StartSurveyRead(fetch, surveyUrl, zone, rect, box, metadata);
+  if (!result.error.empty()) return result;
   std::optional<EptBounds> bounds = ParseEptBounds(AsText(metadata));
   if (!bounds) {
     result.error = kErrNoBounds;
@@ -128,6 +165,6 @@ EptFetchResult FetchEptRectangle(const Fetcher& fetch, const ProgressFn& progres
     result.error = selection.error;
     return result;
   }
-  ReadTiles(fetch, progress, surveyUrl, selection.keys, RectangleFilter(zone, rect, result), result);
+  ReadTiles(fetch, pool, progress, surveyUrl, selection.keys, zone, rect, result);
   return result;
 }

@@ -3,6 +3,8 @@
 #include <winhttp.h>
 
 #include <algorithm>
+#include <map>
+#include <memory>
 
 #include "retrieval/ByteSource.h"
 
@@ -79,17 +81,38 @@ Attempt ReadBody(HINTERNET request, ByteBuffer& bytes, const HttpPolicy& policy)
   return Attempt::kDone;
 }
 
-Attempt GetOnce(const std::wstring& host, const std::wstring& path, ByteBuffer& bytes, const HttpPolicy& policy) {
+// A session that lives as long as its owner, with one connection handle per host.
+struct SessionHandles {
+  explicit SessionHandles(const HttpPolicy& policy)
+      : session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+                            WINHTTP_NO_PROXY_BYPASS, 0)) {
+    int connectMs = Milliseconds(policy.connectTimeout);
+    int receiveMs = Milliseconds(policy.receiveTimeout);
+    usable = session && WinHttpSetTimeouts(session.get(), connectMs, connectMs, receiveMs, receiveMs);
+  }
+  HINTERNET connectionTo(const std::wstring& host) {
+    auto found = connections.find(host);
+    if (found != connections.end()) return found->second->get();
+    auto connection = std::make_unique<InternetHandle>(
+        WinHttpConnect(session.get(), host.c_str(), INTERNET_DEFAULT_HTTPS_PORT, 0));
+    if (!*connection) return nullptr;
+    HINTERNET handle = connection->get();
+    connections.emplace(host, std::move(connection));
+    return handle;
+  }
+  InternetHandle session;
+  bool usable = false;
+  // Declared after the session: members go in reverse order, so connections close first.
+  std::map<std::wstring, std::unique_ptr<InternetHandle>> connections;
+};
+
+Attempt GetOnce(SessionHandles& handles, const std::wstring& host, const std::wstring& path, ByteBuffer& bytes,
+                const HttpPolicy& policy) {
   bytes.clear();
-  InternetHandle session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
-                                     WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!session) return Attempt::kFail;
-  int connectMs = Milliseconds(policy.connectTimeout);
-  int receiveMs = Milliseconds(policy.receiveTimeout);
-  if (!WinHttpSetTimeouts(session.get(), connectMs, connectMs, receiveMs, receiveMs)) return Attempt::kFail;
-  InternetHandle connection(WinHttpConnect(session.get(), host.c_str(), INTERNET_DEFAULT_HTTPS_PORT, 0));
-  if (!connection) return Attempt::kFail;
-  InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
+  if (!handles.usable) return Attempt::kFail;
+  HINTERNET connection = handles.connectionTo(host);
+  if (connection == nullptr) return Attempt::kFail;
+  InternetHandle request(WinHttpOpenRequest(connection, L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
                                             WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
   if (!request) return Attempt::kFail;
   if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
@@ -105,23 +128,56 @@ Attempt GetOnce(const std::wstring& host, const std::wstring& path, ByteBuffer& 
   return ReadBody(request.get(), bytes, policy);
 }
 
+// Host and path of an https URL; false for anything else.
+bool SplitUrl(const std::string& url, std::wstring& host, std::wstring& path) {
+  if (url.size() < kHttpsPrefixLength + 1 || url.compare(0, kHttpsPrefixLength, kHttpsPrefix) != 0) return false;
+  size_t slash = url.find('/', kHttpsPrefixLength);
+  if (slash == std::string::npos || slash == kHttpsPrefixLength) return false;
+  host = Widen(url.substr(kHttpsPrefixLength, slash - kHttpsPrefixLength));
+  path = Widen(url.substr(slash));
+  return true;
+}
+
+bool GetWithRetries(SessionHandles& handles, const std::string& url, ByteBuffer& bytes, const HttpPolicy& policy) {
+  bytes.clear();
+  std::wstring host, path;
+  if (!SplitUrl(url, host, path)) return false;
+  std::chrono::milliseconds delay = policy.firstRetryDelay;
+  for (int attempt = 1;; ++attempt) {
+    Attempt outcome = GetOnce(handles, host, path, bytes, policy);
+    if (outcome == Attempt::kDone) return true;
+    if (outcome == Attempt::kFail || attempt >= policy.maxAttempts) return false;
+    Sleep(static_cast<DWORD>(Milliseconds(delay)));
+    delay = std::min(delay * 2, policy.maxRetryDelay);
+  }
+}
+
 }  // namespace
 
 bool HttpsGet(const std::string& url, ByteBuffer& bytes) { return HttpsGet(url, bytes, HttpPolicy{}); }
 
 bool HttpsGet(const std::string& url, ByteBuffer& bytes, const HttpPolicy& policy) {
   bytes.clear();
-  if (url.size() < kHttpsPrefixLength + 1 || url.compare(0, kHttpsPrefixLength, kHttpsPrefix) != 0) return false;
-  size_t slash = url.find('/', kHttpsPrefixLength);
-  if (slash == std::string::npos || slash == kHttpsPrefixLength) return false;
-  std::wstring host = Widen(url.substr(kHttpsPrefixLength, slash - kHttpsPrefixLength));
-  std::wstring path = Widen(url.substr(slash));
-  std::chrono::milliseconds delay = policy.firstRetryDelay;
-  for (int attempt = 1;; ++attempt) {
-    Attempt outcome = GetOnce(host, path, bytes, policy);
-    if (outcome == Attempt::kDone) return true;
-    if (outcome == Attempt::kFail || attempt >= policy.maxAttempts) return false;
-    Sleep(static_cast<DWORD>(Milliseconds(delay)));
-    delay = std::min(delay * 2, policy.maxRetryDelay);
-  }
+  std::wstring host, path;
+  if (!SplitUrl(url, host, path)) return false;  // no session is opened for a bad URL
+  SessionHandles handles(policy);
+  return GetWithRetries(handles, url, bytes, policy);
+}
+
+struct HttpsSession::Handles : SessionHandles {
+  using SessionHandles::SessionHandles;
+};
+
+HttpsSession::HttpsSession(const HttpPolicy& policy) : handles_(std::make_unique<Handles>(policy)), policy_(policy) {}
+HttpsSession::~HttpsSession() = default;
+
+bool HttpsSession::get(const std::string& url, ByteBuffer& bytes) {
+  return GetWithRetries(*handles_, url, bytes, policy_);
+}
+
+Fetcher KeepAliveFetcher(const HttpPolicy& policy) {
+  auto session = std::make_shared<HttpsSession>(policy);
+  return [session](const std::string& url, ByteBuffer& bytes) {
+    return ReadFromLocalMirror(url, bytes) || session->get(url, bytes);
+  };
 }

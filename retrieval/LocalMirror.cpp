@@ -6,11 +6,10 @@
 
 #include "app/Paths.h"
 #include "app/Settings.h"
+#include "app/WholeFile.h"
 #include "retrieval/ArchiveEndpoints.h"
 
 namespace {
-
-constexpr wchar_t kPartialSuffix[] = L".partial";
 
 std::wstring Widen(const std::string& text) {
   std::wstring wide;
@@ -47,12 +46,6 @@ class OpenFile {
   OpenFile(const OpenFile&) = delete;
   OpenFile& operator=(const OpenFile&) = delete;
   FILE* get() const { return file_; }
-  // Closes now; true when the close succeeded.
-  bool close() {
-    FILE* file = file_;
-    file_ = nullptr;
-    return file != nullptr && std::fclose(file) == 0;
-  }
 
  private:
   FILE* file_ = nullptr;
@@ -107,16 +100,12 @@ bool MirrorWriteFile(const std::wstring& root, const std::string& survey, const 
   if (!StaysBelowRoot(survey + "/" + relativePath)) return false;
   std::wstring path = MirrorPath(root, survey, relativePath);
   CreateFoldersOf(path);
-  std::wstring partial = path + kPartialSuffix;
-  OpenFile file(partial, L"wb");
-  if (file.get() == nullptr) return false;
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
-                 std::fflush(file.get()) == 0 && std::ferror(file.get()) == 0;
-  if (!file.close() || !written || !MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteFileW(partial.c_str());
-    return false;
-  }
-  return true;
+  return WriteWholeFile(path, bytes);
+}
+
+bool FileHoldsBytes(const std::wstring& path, const ByteBuffer& bytes) {
+  ByteBuffer held;
+  return ReadWholeFile(path, held) && held == bytes;
 }
 
 std::wstring MirrorPathForUrl(const std::wstring& root, const std::string& url) {

@@ -18,6 +18,10 @@ bool MirrorFileExists(const std::wstring& root, const std::string& survey, const
 bool MirrorWriteFile(const std::wstring& root, const std::string& survey, const std::string& relativePath,
                      const ByteBuffer& bytes);
 
+// True when the file exists and holds exactly these bytes: a file read from the mirror
+// is not written back over itself.
+bool FileHoldsBytes(const std::wstring& path, const ByteBuffer& bytes);
+
 // The path of a URL's mirrored copy below the root, or empty when the URL names neither a
 // file below the archive root nor the survey index, or when its path leaves the root.
 std::wstring MirrorPathForUrl(const std::wstring& root, const std::string& url);

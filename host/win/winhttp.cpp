@@ -52,13 +52,48 @@ struct Handle {
   Timeouts timeouts;
 };
 
+// What the transfers of one session share: open connections (so that a request finds the
+// connection an earlier one left open, as WinHTTP keeps connections alive per session),
+// TLS sessions and name lookups. Held by the session and every handle opened from it.
+class SharedState {
+ public:
+  SharedState() : share_(curl_share_init()) {
+    if (share_ == nullptr) return;
+    curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, Lock);
+    curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, Unlock);
+    curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+  }
+  ~SharedState() {
+    if (share_ != nullptr) curl_share_cleanup(share_);
+  }
+  SharedState(const SharedState&) = delete;
+  SharedState& operator=(const SharedState&) = delete;
+  CURLSH* get() const { return share_; }
+
+ private:
+  static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* user) {
+    static_cast<SharedState*>(user)->mutexes_[data % kLocks].lock();
+  }
+  static void Unlock(CURL*, curl_lock_data data, void* user) {
+    static_cast<SharedState*>(user)->mutexes_[data % kLocks].unlock();
+  }
+  static constexpr int kLocks = 8;
+  CURLSH* share_;
+  std::mutex mutexes_[kLocks];
+};
+
 struct Session : Handle {
   Session() : Handle(HandleKind::kSession) {}
   std::string agent;
+  std::shared_ptr<SharedState> shared = std::make_shared<SharedState>();
 };
 
 struct Connection : Handle {
   Connection() : Handle(HandleKind::kConnection) {}
+  std::shared_ptr<SharedState> shared;
   std::string agent;
   std::string host;
   INTERNET_PORT port = INTERNET_DEFAULT_HTTPS_PORT;
@@ -79,6 +114,7 @@ struct Request : Handle {
     if (multi != nullptr) curl_multi_cleanup(multi);
     if (connectTo != nullptr) curl_slist_free_all(connectTo);
   }
+  std::shared_ptr<SharedState> shared;
   std::string agent, host, path;
   INTERNET_PORT port = INTERNET_DEFAULT_HTTPS_PORT;
   bool secure = false;
@@ -342,6 +378,8 @@ bool StartTransfer(Request& request, const NetworkConfig& config) {
   curl_easy_setopt(e, CURLOPT_URL, url.c_str());
   curl_easy_setopt(e, CURLOPT_USERAGENT, request.agent.c_str());
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  if (request.shared != nullptr && request.shared->get() != nullptr)
+    curl_easy_setopt(e, CURLOPT_SHARE, request.shared->get());
   curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
   curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, request.secure ? "https" : "http,https");
@@ -394,6 +432,7 @@ HINTERNET WinHttpConnect(HINTERNET hSession, LPCWSTR server, INTERNET_PORT port,
   }
   auto connection = std::make_unique<Connection>();
   connection->agent = session->agent;
+  connection->shared = session->shared;
   connection->host = host;
   connection->port = port == 0 ? INTERNET_DEFAULT_HTTPS_PORT : port;
   connection->timeouts = session->timeouts;
@@ -416,6 +455,7 @@ HINTERNET WinHttpOpenRequest(HINTERNET hConnect, LPCWSTR verb, LPCWSTR object, L
   }
   auto request = std::make_unique<Request>();
   request->agent = connection->agent;
+  request->shared = connection->shared;
   request->host = connection->host;
   request->port = connection->port;
   request->path = path;

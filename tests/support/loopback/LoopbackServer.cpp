@@ -6,6 +6,7 @@
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -90,6 +91,9 @@ struct LoopbackServer::Answer {
 };
 
 LoopbackServer::LoopbackServer(const PemPair& identity) {
+  // A client may close a kept-alive connection at any time; writing to it then must fail
+  // with an error, not end the process.
+  ::signal(SIGPIPE, SIG_IGN);
   context_ = MakeContext(identity);
   listener_ = ListenOnLoopback(port_);
   if (::pipe(wakePipe_) != 0) throw std::runtime_error("pipe failed");
@@ -154,6 +158,11 @@ int LoopbackServer::requests(const std::string& path) const {
   return found == counts_.end() ? 0 : found->second;
 }
 
+int LoopbackServer::connections() const {
+  std::lock_guard lock(mutex_);
+  return connections_;
+}
+
 int LoopbackServer::totalRequests() const {
   std::lock_guard lock(mutex_);
   return total_;
@@ -202,56 +211,77 @@ LoopbackServer::Answer LoopbackServer::answerFor(const std::string& path) {
   return answer;
 }
 
+// Reads the next request head of the connection into `head`; bytes after it stay in
+// `pending` for the next request. False when the peer closed the connection.
+static bool ReadRequestHead(SSL* ssl, std::string& pending, std::string& head) {
+  char buffer[4096];
+  while (pending.find("\r\n\r\n") == std::string::npos && pending.size() < kMaxRequestHead) {
+    int n = SSL_read(ssl, buffer, sizeof(buffer));
+    if (n <= 0) return false;
+    pending.append(buffer, static_cast<size_t>(n));
+  }
+  size_t end = pending.find("\r\n\r\n");
+  if (end == std::string::npos) return false;
+  head = pending.substr(0, end + 4);
+  pending.erase(0, end + 4);
+  return true;
+}
+
+// Answers one request; true when the connection stays open for another.
+bool LoopbackServer::answer(void* connection, const std::string& head) {
+  SSL* ssl = static_cast<SSL*>(connection);
+  size_t space = head.find(' ');
+  size_t end = space == std::string::npos ? std::string::npos : head.find(' ', space + 1);
+  if (end == std::string::npos) return false;
+  Answer answer = answerFor(head.substr(space + 1, end - space - 1));
+  std::chrono::milliseconds latency;
+  {
+    std::lock_guard lock(mutex_);
+    latency = latency_;
+  }
+  if (latency.count() != 0 && !waitUnlessStopped(latency)) return false;
+  FaultKind kind = answer.fault ? answer.fault->kind : FaultKind::kTrickle;
+  bool faulty = answer.fault.has_value();
+  if (faulty && kind == FaultKind::kStallBeforeAnswer) {
+    waitUnlessStopped(std::chrono::hours(1));
+    return false;
+  }
+  int status = !faulty ? answer.status
+               : kind == FaultKind::kNotFound ? 404
+               : kind == FaultKind::kServerError ? 500
+               : kind == FaultKind::kUnavailable ? 503
+                                                 : answer.status;
+  std::string body = faulty && (kind == FaultKind::kNotFound || kind == FaultKind::kServerError ||
+                                kind == FaultKind::kUnavailable)
+                         ? std::string("fault")
+                         : faulty && kind == FaultKind::kEmptyOk ? std::string() : answer.body;
+  std::string response = StatusLine(status) + "Content-Length: " + std::to_string(body.size()) +
+                         "\r\nContent-Type: application/octet-stream\r\nConnection: " +
+                         (faulty ? "close" : "keep-alive") + "\r\n\r\n";
+  if (!SendAll(ssl, response.data(), response.size())) return false;
+  if (faulty && kind == FaultKind::kCutShort) {
+    SendAll(ssl, body.data(), body.size() / 2);
+  } else if (faulty && kind == FaultKind::kStallMidBody) {
+    if (SendAll(ssl, body.data(), body.size() / 2)) waitUnlessStopped(std::chrono::hours(1));
+  } else if (faulty && kind == FaultKind::kTrickle) {
+    for (size_t i = 0; i < body.size(); ++i)
+      if (!SendAll(ssl, body.data() + i, 1) || !waitUnlessStopped(answer.fault->interval)) break;
+  } else {
+    return SendAll(ssl, body.data(), body.size());
+  }
+  return false;
+}
+
 void LoopbackServer::serve(int fd) {
   SSL* ssl = SSL_new(static_cast<SSL_CTX*>(context_));
   SSL_set_fd(ssl, fd);
-  std::string head;
-  if (SSL_accept(ssl) == 1) {
-    char buffer[4096];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestHead) {
-      int n = SSL_read(ssl, buffer, sizeof(buffer));
-      if (n <= 0) break;
-      head.append(buffer, static_cast<size_t>(n));
-    }
+  {
+    std::lock_guard lock(mutex_);
+    ++connections_;
   }
-  size_t space = head.find(' ');
-  size_t end = space == std::string::npos ? std::string::npos : head.find(' ', space + 1);
-  if (end != std::string::npos) {
-    Answer answer = answerFor(head.substr(space + 1, end - space - 1));
-    std::chrono::milliseconds latency;
-    {
-      std::lock_guard lock(mutex_);
-      latency = latency_;
-    }
-    bool go = latency.count() == 0 || waitUnlessStopped(latency);
-    FaultKind kind = answer.fault ? answer.fault->kind : FaultKind::kTrickle;
-    bool faulty = answer.fault.has_value();
-    if (go && faulty && kind == FaultKind::kStallBeforeAnswer) {
-      waitUnlessStopped(std::chrono::hours(1));
-    } else if (go) {
-      int status = !faulty ? answer.status
-                   : kind == FaultKind::kNotFound ? 404
-                   : kind == FaultKind::kServerError ? 500
-                   : kind == FaultKind::kUnavailable ? 503
-                                                     : answer.status;
-      std::string body = faulty && (kind == FaultKind::kNotFound || kind == FaultKind::kServerError ||
-                                    kind == FaultKind::kUnavailable)
-                             ? std::string("fault")
-                             : faulty && kind == FaultKind::kEmptyOk ? std::string() : answer.body;
-      std::string response = StatusLine(status) + "Content-Length: " + std::to_string(body.size()) +
-                             "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n";
-      if (SendAll(ssl, response.data(), response.size())) {
-        if (faulty && kind == FaultKind::kCutShort) {
-          SendAll(ssl, body.data(), body.size() / 2);
-        } else if (faulty && kind == FaultKind::kStallMidBody) {
-          if (SendAll(ssl, body.data(), body.size() / 2)) waitUnlessStopped(std::chrono::hours(1));
-        } else if (faulty && kind == FaultKind::kTrickle) {
-          for (size_t i = 0; i < body.size(); ++i)
-            if (!SendAll(ssl, body.data() + i, 1) || !waitUnlessStopped(answer.fault->interval)) break;
-        } else {
-          SendAll(ssl, body.data(), body.size());
-        }
-      }
+  if (SSL_accept(ssl) == 1) {
+    std::string pending, head;
+    while (ReadRequestHead(ssl, pending, head) && answer(ssl, head)) {
     }
   }
   SSL_free(ssl);

@@ -1,5 +1,6 @@
 // An HTTPS server on 127.0.0.1 for tests: serves files from folders and from memory, and
-// injects faults per path. It starts in its constructor and stops (closing every
+// injects faults per path. Connections are kept alive between requests unless a fault
+// ends them. It starts in its constructor and stops (closing every
 // connection, ending every stall) in stop() or its destructor.
 #pragma once
 #include <chrono>
@@ -53,12 +54,15 @@ class LoopbackServer {
   // Requests received for a path so far, and in all.
   int requests(const std::string& path) const;
   int totalRequests() const;
+  // Connections accepted so far (a client that keeps its connection alive opens one).
+  int connections() const;
   void stop();
 
  private:
   struct Answer;
   void acceptLoop();
   void serve(int socket);
+  bool answer(void* ssl, const std::string& head);  // an SSL*
   Answer answerFor(const std::string& path);
   bool waitUnlessStopped(std::chrono::milliseconds duration);
 
@@ -77,6 +81,7 @@ class LoopbackServer {
   std::map<std::string, Fault> faults_;
   std::map<std::string, int> counts_;
   int total_ = 0;
+  int connections_ = 0;
   std::chrono::milliseconds latency_{0};
 };
 

@@ -1,0 +1,78 @@
+#include "retrieval/FetchedCloud.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "app/WholeFile.h"
+#include "cloudfile/CloudWriter.h"
+
+namespace {
+
+constexpr double kMetreFootFactor = 0.3048;
+constexpr size_t kLabelLength = 16;
+// Names tried before a fetch gives up on finding a free one.
+constexpr int kMaxFetchNames = 10000;
+
+std::wstring Widen(const char* text) {
+  std::wstring wide;
+  for (; *text != '\0'; ++text) wide.push_back(static_cast<unsigned char>(*text));
+  return wide;
+}
+
+}  // namespace
+
+double FootFactor(const StatePlaneZone& zone) { return zone.unitMetres == kUnitMetre ? kMetreFootFactor : 1.0; }
+
+GroundGridSize FetchGridSizeFor(const StatePlaneZone& zone, const ZoneRectangle& rect) {
+  return FetchGroundGridSize(rect, kGroundCellFeet * FootFactor(zone));
+}
+
+std::string FetchLabel(double centreLon, double centreLat) {
+  char label[64];
+  std::snprintf(label, sizeof(label), "FE%.2f_%.2f", std::fabs(centreLat), std::fabs(centreLon));
+  return std::string(label).substr(0, kLabelLength);
+}
+
+std::vector<std::uint8_t> BuildFetchedCloudImage(const EptFetchResult& points, const StatePlaneZone& zone,
+                                                 const ZoneRectangle& rect, double centreLon, double centreLat) {
+  GroundGridSize size = FetchGridSizeFor(zone, rect);
+  std::vector<float> grid = BuildFetchGroundGrid(points, rect, size);
+  auto nx = static_cast<std::uint16_t>(grid.empty() ? 0 : size.nx);
+  auto ny = static_cast<std::uint16_t>(grid.empty() ? 0 : size.ny);
+  double w = rect.xmax - rect.xmin, h = rect.ymax - rect.ymin;
+  return BuildCloudFile(points.x, points.y, points.z, points.classes, points.intensities, grid, nx, ny,
+                        static_cast<float>(size.cell), rect.xmin, rect.ymin, FetchLabel(centreLon, centreLat),
+                        (rect.xmin + rect.xmax) / 2, (rect.ymin + rect.ymax) / 2,
+                        static_cast<float>(std::max(w, h) / 2), zone.epsg);
+}
+
+std::wstring FetchFileName(double centreX, double centreY, int k) {
+  char name[128];
+  if (k <= 1)
+    std::snprintf(name, sizeof(name), "KMT_fetch_%.0f_%.0f.kmt", centreX, centreY);
+  else
+    std::snprintf(name, sizeof(name), "KMT_fetch_%.0f_%.0f_%d.kmt", centreX, centreY, k);
+  return Widen(name);
+}
+
+std::wstring WriteFetchedCloud(const std::wstring& folder, double centreX, double centreY,
+                               const std::vector<std::uint8_t>& image, std::wstring& failedPath) {
+  std::wstring first = folder + FetchFileName(centreX, centreY, 1);
+  std::wstring temporary = WriteTemporaryFile(first, image);
+  failedPath = first;
+  if (temporary.empty()) return {};
+  for (int k = 1; k <= kMaxFetchNames; ++k) {
+    std::wstring path = folder + FetchFileName(centreX, centreY, k);
+    RenameOutcome outcome = CommitTemporaryFile(temporary, path, false);
+    if (outcome == RenameOutcome::kDone) return path;
+    if (outcome == RenameOutcome::kFailed) {
+      failedPath = path;
+      return {};
+    }
+  }
+  DeleteFileW(temporary.c_str());
+  return {};
+}
