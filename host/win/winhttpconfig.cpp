@@ -75,7 +75,10 @@ bool ParseAddress(const std::string& text, HostRoute& route) {
   return true;
 }
 
-std::string ParseLine(const std::vector<std::string>& w, const std::string& baseFolder, NetworkConfig& config) {
+// Applies one setting line to `config`; false with the reason in `problem` when the line is
+// not understood (config is then left as it was).
+bool ParseLine(const std::vector<std::string>& w, const std::string& baseFolder, NetworkConfig& config,
+               std::string& problem) {
   if (w[0] == "host") {
     HostRoute route;
     if (w.size() == 4 && w[2] == "folder") {
@@ -83,25 +86,36 @@ std::string ParseLine(const std::vector<std::string>& w, const std::string& base
       route.folder = Absolute(w[3], baseFolder);
     } else if (w.size() == 3) {
       route.name = w[1];
-      if (!ParseAddress(w[2], route)) return "bad address";
+      if (!ParseAddress(w[2], route)) {
+        problem = "bad address";
+        return false;
+      }
     } else {
-      return "expected: host NAME ADDRESS[:PORT] or host NAME folder PATH";
+      problem = "expected: host NAME ADDRESS[:PORT] or host NAME folder PATH";
+      return false;
     }
     config.routes.push_back(route);
-    return {};
+    return true;
   }
   if (w[0] == "ca") {
-    if (w.size() != 2) return "expected: ca PATH";
+    if (w.size() != 2) {
+      problem = "expected: ca PATH";
+      return false;
+    }
     config.caFiles.push_back(Absolute(w[1], baseFolder));
-    return {};
+    return true;
   }
   if (w[0] == "timeout") {
     std::optional<int> ms = w.size() == 3 ? ParseCount(w[2], 0, INT_MAX) : std::nullopt;
-    if (!ms || (w[1] != "connect" && w[1] != "receive")) return "expected: timeout connect|receive MILLISECONDS";
+    if (!ms || (w[1] != "connect" && w[1] != "receive")) {
+      problem = "expected: timeout connect|receive MILLISECONDS";
+      return false;
+    }
     (w[1] == "connect" ? config.connectTimeoutMs : config.receiveTimeoutMs) = *ms;
-    return {};
+    return true;
   }
-  return "unknown setting";
+  problem = "unknown setting";
+  return false;
 }
 
 std::string ProgramFolder() {
@@ -134,8 +148,8 @@ NetworkConfig ParseNetworkConfig(std::string_view text, const std::string& baseF
     ++lineNumber;
     std::vector<std::string> words = Words(text.substr(start, end - start));
     if (!words.empty()) {
-      std::string problem = ParseLine(words, baseFolder, config);
-      if (!problem.empty())
+      std::string problem;
+      if (!ParseLine(words, baseFolder, config, problem))
         config.problems.push_back("winhttp.conf line " + std::to_string(lineNumber) + " ignored: " + problem);
     }
     start = end + 1;
