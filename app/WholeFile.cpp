@@ -27,3 +27,11 @@ bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> byte
   std::wstring temporary = WriteTemporaryFile(path, bytes);
   return !temporary.empty() && CommitTemporaryFile(temporary, path, true) == RenameOutcome::kDone;
 }
+
+bool WriteNewWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
+  std::wstring temporary = WriteTemporaryFile(path, bytes);
+  if (temporary.empty()) return false;
+  RenameOutcome outcome = CommitTemporaryFile(temporary, path, false);
+  if (outcome == RenameOutcome::kNameTaken) DeleteFileW(temporary.c_str());
+  return outcome == RenameOutcome::kDone;
+}

@@ -21,3 +21,7 @@ RenameOutcome CommitTemporaryFile(const std::wstring& temporary, const std::wstr
 
 // Both steps, replacing any file at `path`; false (nothing left behind) on any failure.
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes);
+
+// Both steps, never replacing a file at `path`: false (nothing left behind) on any failure or
+// when `path` has been taken meanwhile.
+bool WriteNewWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes);

@@ -6,9 +6,9 @@
 #include "aced.h"
 #include "analysis/CloudChoice.h"
 #include "analysis/KeywordPrompt.h"
+#include "app/WholeFile.h"
 #include "classify/CropCut.h"
 #include "cloudfile/CloudReader.h"
-#include "cloudfile/WholeFileSave.h"
 #include "dbapserv.h"
 #include "entity/ModelSpace.h"
 #include "entity/OpenedObject.h"
@@ -45,7 +45,7 @@ std::optional<CropRect> AskRectangle(const AcGeMatrix3d& toCloud) {
 // failure message.
 std::wstring SaveCrop(const std::wstring& sourcePath, const std::vector<uint8_t>& bytes) {
   std::wstring path = FirstFreeCropPath(sourcePath);
-  if (path.empty() || !SaveWholeFile(path, bytes)) {
+  if (path.empty() || !WriteNewWholeFile(path, bytes)) {
     acutPrintf(L"\nCannot write %ls", (path.empty() ? sourcePath : path).c_str());
     return {};
   }

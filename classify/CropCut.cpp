@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/WholeFile.h"
 #include "classify/ClassOverrides.h"
 #include "cloudfile/CloudWriter.h"
-#include "cloudfile/WholeFileSave.h"
 #include "entity/Visibility.h"
 
 namespace {
@@ -102,7 +102,7 @@ std::wstring FirstFreeCropPath(const std::wstring& sourcePath) {
   const std::wstring stem = (hasExtension ? sourcePath.substr(0, dot) : sourcePath) + kCropSuffix;
   for (int number = 1; number <= kLastCropNumber; ++number) {
     std::wstring path = stem + (number == 1 ? L"" : std::to_wstring(number)) + kCloudExtension;
-    if (!FileExists(path) && !FileExists(TemporarySavePath(path))) return path;
+    if (!FileExists(path) && !FileExists(path + kTemporarySuffix)) return path;
   }
   return {};
 }

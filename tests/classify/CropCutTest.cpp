@@ -8,9 +8,9 @@
 #include <fstream>
 #include <tuple>
 
+#include "app/WholeFile.h"
 #include "classify/CropCut.h"
 #include "cloudfile/CloudReader.h"
-#include "cloudfile/WholeFileSave.h"
 #include "tests/classify/ClassifyFixture.h"
 #include "tests/classify/ExactCloud.h"
 
@@ -124,15 +124,15 @@ TEST(CropNames, TheFirstFreeNameBesideTheSourceIsTaken) {
 TEST(CropFiles, SavingNeverLeavesAPartialFileAndNeverReplacesOne) {
   pelvartest::TempFolder folder("cropsave");
   const std::vector<uint8_t> bytes(3000, 7);
-  EXPECT_TRUE(SaveWholeFile(Wide(folder / "a.kmt"), bytes));
+  EXPECT_TRUE(WriteNewWholeFile(Wide(folder / "a.kmt"), bytes));
   EXPECT_EQ(fs::file_size(folder / "a.kmt"), 3000u);
   EXPECT_FALSE(fs::exists(folder / "a.kmt.partial"));
   // The temporary name is taken by a folder: nothing is written and nothing is removed.
   fs::create_directories(folder / "b.kmt.partial");
-  EXPECT_FALSE(SaveWholeFile(Wide(folder / "b.kmt"), bytes));
+  EXPECT_FALSE(WriteNewWholeFile(Wide(folder / "b.kmt"), bytes));
   EXPECT_FALSE(fs::exists(folder / "b.kmt"));
   EXPECT_TRUE(fs::is_directory(folder / "b.kmt.partial"));
-  EXPECT_FALSE(SaveWholeFile(Wide(folder / "no such folder" / "c.kmt"), bytes));
+  EXPECT_FALSE(WriteNewWholeFile(Wide(folder / "no such folder" / "c.kmt"), bytes));
 }
 
 // A generated tile with edits: the cropped file read back holds exactly the points of the
@@ -159,7 +159,7 @@ TEST(CropFiles, TheCropReadBackHoldsThePointsOfTheRectangleWithTheirClasses) {
   }
   CroppedPoints kept = KeepPointsInside(*source, overrides.data(), rect);
   ASSERT_EQ(kept.size(), expected.size());
-  ASSERT_TRUE(SaveWholeFile(Wide(folder / "tile_crop.kmt"), BuildCropFile(*source, kept, rect)));
+  ASSERT_TRUE(WriteNewWholeFile(Wide(folder / "tile_crop.kmt"), BuildCropFile(*source, kept, rect)));
   KmqDataPtr crop = LoadCloudFile(Wide(folder / "tile_crop.kmt"));
   ASSERT_TRUE(crop);
   EXPECT_STREQ(crop->tileName, "GA West sam-CROP");
