@@ -28,14 +28,11 @@ class AnalysisProgram : public testing::Test {
     return "PELVARATTACH\n" + file + "\n";
   }
 
-  // Runs the script; the run must end normally without host errors or sanitizer reports.
+  // Runs the script; the run must end normally (RunPelvar checks for host errors and
+  // sanitizer reports).
   std::string Run(const std::string& script, const std::vector<std::string>& args = {}) {
     pelvartest::PelvarRun run = pelvartest::RunPelvar(home_.path(), script, args);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    for (const char* bad : {"Host error", "runtime error", "Sanitizer", "LeakSanitizer"}) {
-      EXPECT_EQ(run.out.find(bad), std::string::npos) << run.out;
-      EXPECT_EQ(run.err.find(bad), std::string::npos) << run.err;
-    }
     return run.out;
   }
 

@@ -43,14 +43,12 @@ class ClassifyProgram : public testing::Test {
  protected:
   void SetUp() override { fs::create_directories(downloads_); }
 
-  // Runs the script (answers one per line) and checks that the run ended cleanly.
+  // Runs the script (answers one per line); the run must end normally (RunPelvar checks for
+  // host errors and sanitizer reports).
   pelvartest::PelvarRun Run(const std::string& script, const std::vector<std::string>& args = {},
                             const std::string& shellSetup = "") {
     pelvartest::PelvarRun run = pelvartest::RunPelvar(home_.path(), script, args, shellSetup);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out.find("Host error"), std::string::npos) << run.out;
-    EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
-    EXPECT_EQ(run.err.find("runtime error"), std::string::npos) << run.err;
     return run;
   }
 
