@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 
 #include "tintriangulation.h"
@@ -114,4 +115,45 @@ TEST(TinTriangulation, AGridWithCocircularSquaresStillGivesTwoTrianglesPerCell) 
   TinTriangulation tin;
   tin.Add(grid);
   EXPECT_EQ(tin.FaceCount(), 2u * 9 * 9);
+}
+
+// Many positions, added in several calls before and after the triangulation is built,
+// against a map kept alongside: one vertex per position, in order of first arrival,
+// holding the last elevation given for it.
+TEST(TinTriangulation, RepeatedPositionsAcrossManyCallsKeepOneVertexWithTheLastElevation) {
+  std::mt19937 random(20271);
+  const std::vector<AcGePoint3d> positions = RandomPoints(12000, 20272);
+  std::uniform_int_distribution<std::size_t> pick(0, positions.size() - 1);
+  std::map<std::pair<double, double>, std::size_t> firstArrival;
+  std::vector<AcGePoint3d> expected;
+  TinTriangulation tin;
+  for (int call = 0; call < 6; ++call) {
+    std::vector<AcGePoint3d> batch;
+    for (int i = 0; i < 5000; ++i) {
+      AcGePoint3d p = positions[pick(random)];
+      p.z = call * 10000.0 + i;
+      batch.push_back(p);
+      auto [it, fresh] = firstArrival.try_emplace({p.x, p.y}, expected.size());
+      if (fresh) {
+        expected.push_back(p);
+      } else {
+        expected[it->second].z = p.z;
+      }
+    }
+    tin.Add(batch);
+    if (call % 2 == 1) {
+      EXPECT_GT(tin.FaceCount(), 0u) << "call " << call;
+    }
+  }
+  ASSERT_EQ(tin.Vertices().size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(tin.Vertices()[i].x, expected[i].x) << i;
+    ASSERT_EQ(tin.Vertices()[i].y, expected[i].y) << i;
+    ASSERT_EQ(tin.Vertices()[i].z, expected[i].z) << i;
+  }
+  // Every vertex is in the triangulation: the faces reach each index.
+  std::vector<bool> reached(expected.size(), false);
+  for (const TinFace& face : tin.Faces())
+    for (std::uint32_t v : face) reached.at(v) = true;
+  EXPECT_EQ(std::count(reached.begin(), reached.end(), false), 0);
 }
