@@ -19,17 +19,7 @@ int CellIndex(double offset, float cellSize, int cells) {
   return static_cast<int>(index);
 }
 
-AcGePoint3d DecodePoint(const KmqData& data, const KmqPoint& p) {
-  return {DecodeX(data, p), DecodeY(data, p), DecodeZ(data, p)};
-}
-
 }  // namespace
-
-size_t ColourBuckets::total() const {
-  size_t n = 0;
-  for (const auto& bucket : points) n += bucket.size();
-  return n;
-}
 
 double PixelsPerUnit(const AcGePoint2d& pixelArea) {
   double ppu = (std::fabs(pixelArea.x) + std::fabs(pixelArea.y)) / 2.0;
@@ -54,48 +44,6 @@ int PointBucket(uint8_t colorMode, unsigned effectiveClass, uint16_t intensity, 
     case 1: return IntensityBucket(intensity, maxIntensity);
     case 2: return ElevationBucket(quantisedZ);
     default: return ClassBucket(effectiveClass, intensity, maxIntensity);
-  }
-}
-
-std::vector<uint8_t> ChunksInView(const KmqData& data, const AcGeMatrix3d& transform, const ViewWindow& window) {
-  std::vector<uint8_t> inView(data.chunks.size(), 0);
-  const double cellW = CellWidth(data), cellH = CellHeight(data);
-  // Cells are taken a little wider than they are, so that rounding in the cell sizes never
-  // leaves out a point on a cell's edge.
-  const double padX = kCellPadding * cellW, padY = kCellPadding * cellH;
-  const double z0 = data.originZ, z1 = data.originZ + data.sizeZ;
-  for (int row = 0; row < data.chunksY; ++row) {
-    for (int col = 0; col < data.chunksX; ++col) {
-      const double x0 = data.originX + col * cellW - padX, y0 = data.originY + row * cellH - padY;
-      const double x1 = x0 + cellW + 2 * padX, y1 = y0 + cellH + 2 * padY;
-      double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
-      for (int corner = 0; corner < 8; ++corner) {
-        AcGePoint3d p = transform * AcGePoint3d((corner & 1) ? x1 : x0, (corner & 2) ? y1 : y0, (corner & 4) ? z1 : z0);
-        minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
-        minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
-      }
-      bool overlaps = maxX >= window.minX && minX <= window.maxX && maxY >= window.minY && minY <= window.maxY;
-      inView[static_cast<size_t>(row) * data.chunksX + col] = overlaps ? 1 : 0;
-    }
-  }
-  return inView;
-}
-
-void CollectBuckets(const KmqData& data, const DisplaySettings& settings, double budget, ColourBuckets& buckets) {
-  for (auto& bucket : buckets.points) bucket.clear();
-  for (size_t c = 0; c < data.chunks.size(); ++c) {
-    const KmqChunk& chunk = data.chunks[c];
-    if (chunk.count == 0) continue;
-    if (settings.chunksInView != nullptr && (*settings.chunksInView)[c] == 0) continue;
-    uint32_t end = chunk.first + ChunkTake(chunk.count, budget);
-    for (uint32_t i = chunk.first; i < end; ++i) {
-      const KmqPoint& p = data.points[i];
-      unsigned cls = EffectiveClass(p.cls, settings.overrides, i);
-      double z = DecodeZ(data, p);
-      if (!IsPointVisible(settings.rule, cls, z)) continue;
-      int bucket = PointBucket(settings.colorMode, cls, data.intensity16[i], data.maxIntensity, p.qz);
-      buckets.points[bucket].emplace_back(DecodeX(data, p), DecodeY(data, p), z);
-    }
   }
 }
 

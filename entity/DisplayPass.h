@@ -1,7 +1,7 @@
-// One display pass over a cloud image: the thinning to what a viewport can show, and the
-// sorting of the chosen visible points into the 72 colour buckets. Also the nearest
-// visible point for object snap. Plain functions over the image; the entity supplies its
-// settings and draws the result.
+// One display pass over a cloud image: the thinning to what a viewport can show and the
+// colour bucket of a point (entity/BucketSort.h sorts a pass's points by it). Also the
+// nearest visible point for object snap. Plain functions over the image; the entity
+// supplies its settings and draws the result.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -11,29 +11,14 @@
 #include "entity/ColourTables.h"
 #include "entity/Visibility.h"
 #include "gepnt2d.h"
-#include "gemat3d.h"
 #include "gepnt3d.h"
 
-// Points of one pass by bucket, in cloud coordinates.
-struct ColourBuckets {
-  std::array<std::vector<AcGePoint3d>, kColourBucketCount> points;
-  size_t total() const;
-};
-
 // What one pass selects: the visibility rule, the colour mode (0 class, 1 intensity,
-// 2 elevation; other values colour by class), the override classes (null for none) and
-// the chunks whose cells reach the viewport (null: all of them; a chunk outside the
-// viewport would only draw points off the screen).
+// 2 elevation; other values colour by class) and the override classes (null for none).
 struct DisplaySettings {
   VisibilityRule rule;
   uint8_t colorMode = 0;
   const uint8_t* overrides = nullptr;
-  const std::vector<uint8_t>* chunksInView = nullptr;
-};
-
-// The world rectangle a viewport shows, widened by a margin.
-struct ViewWindow {
-  double minX = 0, minY = 0, maxX = 0, maxY = 0;
 };
 
 inline constexpr double kMinPixelsPerUnit = 0.000001;
@@ -50,16 +35,14 @@ double ChunkPointBudget(const KmqData& data, uint16_t density, double pixelsPerU
 // How many of a chunk's n stored points are considered: a prefix of at least one point.
 uint32_t ChunkTake(uint32_t count, double budget);
 
+// A point's cloud coordinates.
+inline AcGePoint3d DecodePoint(const KmqData& data, const KmqPoint& p) {
+  return {DecodeX(data, p), DecodeY(data, p), DecodeZ(data, p)};
+}
+
 // The bucket of a point in the given colour mode.
 int PointBucket(uint8_t colorMode, unsigned effectiveClass, uint16_t intensity, uint16_t maxIntensity,
                 uint16_t quantisedZ);
-
-// For each chunk, 1 when its cell (the cloud's whole Z range) mapped by the transform
-// overlaps the window in plan, else 0.
-std::vector<uint8_t> ChunksInView(const KmqData& data, const AcGeMatrix3d& transform, const ViewWindow& window);
-
-// Sorts the considered visible points of every chunk into the buckets (cleared first).
-void CollectBuckets(const KmqData& data, const DisplaySettings& settings, double budget, ColourBuckets& buckets);
 
 // The chunk cell of a cloud position: column and row truncated toward zero, from cell sizes
 // computed in single precision. Far or NaN positions are held just outside the grid, where

@@ -4,9 +4,11 @@
 // does one whose points cannot be gathered for want of memory: nothing is thrown to the host.
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <new>
 
 #include "acgi.h"
+#include "entity/BucketSort.h"
 #include "entity/DisplayPass.h"
 #include "entity/Pelvar.h"
 
@@ -36,36 +38,39 @@ class ModelTransformScope {
   AcGiGeometry& geometry_;
 };
 
-// Pixels around the viewport within which chunks still count as shown.
-constexpr double kViewMarginPixels = 2.0;
-
-// The world rectangle the viewport shows, or false when the viewport does not tell.
-bool VisibleWindow(const AcGiViewport& viewport, double pixelsPerUnit, ViewWindow& window) {
-  AcGePoint2d lowerLeft, upperRight;
-  viewport.getViewportDcCorners(lowerLeft, upperRight);
-  if (!(upperRight.x > lowerLeft.x && upperRight.y > lowerLeft.y)) return false;
-  AcGeMatrix3d worldToEye;
-  viewport.getWorldToEyeTransform(worldToEye);
-  if (worldToEye.isSingular()) return false;
-  AcGeMatrix3d eyeToWorld = worldToEye.inverse();
-  const double halfW = ((upperRight.x - lowerLeft.x) / 2 + kViewMarginPixels) / pixelsPerUnit;
-  const double halfH = ((upperRight.y - lowerLeft.y) / 2 + kViewMarginPixels) / pixelsPerUnit;
-  window = ViewWindow{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-  for (int corner = 0; corner < 4; ++corner) {
-    AcGePoint3d p = eyeToWorld * AcGePoint3d((corner & 1) ? halfW : -halfW, (corner & 2) ? halfH : -halfH, 0);
-    window.minX = std::min(window.minX, p.x), window.maxX = std::max(window.maxX, p.x);
-    window.minY = std::min(window.minY, p.y), window.maxY = std::max(window.maxY, p.y);
+// The sorting space of the display, kept between passes so that regenerating a large
+// cloud does not ask the system for hundreds of megabytes each time; trimmed when a pass
+// needs far less. One pass at a time uses it: a pass that finds it taken (a drawing
+// rendered on another thread meanwhile) sorts into space of its own.
+class SortingSpace {
+ public:
+  SortingSpace() : held_(shared().mutex, std::try_to_lock) {}
+  ~SortingSpace() {
+    if (held_.owns_lock()) shared().points.TrimToLastUse();
   }
-  return std::isfinite(window.minX) && std::isfinite(window.maxX) && std::isfinite(window.minY) &&
-         std::isfinite(window.maxY);
-}
+  SortingSpace(const SortingSpace&) = delete;
+  SortingSpace& operator=(const SortingSpace&) = delete;
+  BucketedPoints& get() { return held_.owns_lock() ? shared().points : own_; }
 
-void DrawBuckets(AcGiViewportDraw& draw, const ColourBuckets& buckets) {
+ private:
+  struct Shared {
+    std::mutex mutex;
+    BucketedPoints points;
+  };
+  static Shared& shared() {
+    static Shared space;
+    return space;
+  }
+  std::unique_lock<std::mutex> held_;
+  BucketedPoints own_;
+};
+
+// One polypoint per bucket that holds points, in bucket order, each in its colour.
+void DrawBuckets(AcGiViewportDraw& draw, const BucketedPoints& sorted) {
   for (int b = 0; b < kColourBucketCount; ++b) {
-    const std::vector<AcGePoint3d>& points = buckets.points[b];
-    if (points.empty()) continue;
+    if (sorted.count(b) == 0) continue;
     draw.subEntityTraits().setTrueColor(TrueColour(BucketColour(b)));
-    draw.geometry().polypoint(static_cast<Adesk::UInt32>(points.size()), points.data());
+    draw.geometry().polypoint(static_cast<Adesk::UInt32>(sorted.count(b)), sorted.of(b));
   }
 }
 
@@ -99,18 +104,11 @@ void Pelvar::subViewportDraw(AcGiViewportDraw* viewportDraw) {
 
     ClassOverridesPtr overrides = ClassOverrides();
     DisplaySettings settings{VisibilityRuleOf(*this), m_colorMode, OverrideBytes(overrides, *data)};
-    // Chunks wholly outside the viewport are left out: their points would fall off the screen.
-    ViewWindow window;
-    std::vector<uint8_t> inView;
-    if (VisibleWindow(viewportDraw->viewport(), pixelsPerUnit, window)) {
-      inView = ChunksInView(*data, m_transform, window);
-      settings.chunksInView = &inView;
-    }
-    ColourBuckets buckets;
-    CollectBuckets(*data, settings, budget, buckets);
+    SortingSpace space;
+    SortIntoBuckets(*data, settings, budget, space.get());
 
     ModelTransformScope placed(viewportDraw->geometry(), m_transform);
-    DrawBuckets(*viewportDraw, buckets);
+    DrawBuckets(*viewportDraw, space.get());
   } catch (const std::bad_alloc&) {
   }
 }

@@ -67,12 +67,6 @@ RgbColour RasterImage::at(int x, int y) const {
   return {p[0], p[1], p[2]};
 }
 
-void RasterImage::set(int x, int y, RgbColour colour) {
-  std::uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-  p[0] = colour.red;
-  p[1] = colour.green;
-  p[2] = colour.blue;
-}
 
 ViewMapping ViewMapping::Fit(const ViewRecord& view, int width, int height) {
   ViewMapping mapping;

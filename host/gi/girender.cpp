@@ -1,7 +1,10 @@
 // Rendering a drawing's view: raster implementations of the graphics interface and the
 // walk over model space.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -13,6 +16,9 @@
 
 namespace pelvarhost {
 namespace {
+
+// A call with fewer points than this is drawn on one thread.
+constexpr size_t kPointsWorthAThread = size_t{1} << 18;
 
 // Draws into the image: 1-pixel lines and dots, through a stack of model transforms.
 class RasterPen {
@@ -43,15 +49,31 @@ class RasterPen {
     if (count == 1) polypoint(vertices, 1);
   }
 
+  // Every point of one call has the same colour, so the order in which its pixels are set
+  // does not change the picture: a large call is shared between two threads, each setting
+  // its half of the points' pixels (with relaxed atomic stores, as both may set one pixel).
   void polypoint(const AcGePoint3d* vertices, size_t count) {
-    const AcGeMatrix3d& m = modelToWorld_;
-    for (size_t i = 0; i < count; ++i) {
-      const AcGePoint3d& p = vertices[i];
-      double wx = m.entry[0][0] * p.x + m.entry[0][1] * p.y + m.entry[0][2] * p.z + m.entry[0][3];
-      double wy = m.entry[1][0] * p.x + m.entry[1][1] * p.y + m.entry[1][2] * p.z + m.entry[1][3];
-      plot(mapping_.pixelX(wx), mapping_.pixelY(wy));
-    }
     stats_.points += count;
+    const size_t half = count >= kPointsWorthAThread && std::thread::hardware_concurrency() > 1 ? count / 2 : 0;
+    if (half == 0) {
+      plotPoints(vertices, count, [this](int x, int y) { image_.set(x, y, colour_); });
+      return;
+    }
+    auto setShared = [this](int x, int y) {
+      std::uint8_t* p = &image_.rgb[(static_cast<size_t>(y) * image_.width + x) * 3];
+      std::atomic_ref<std::uint8_t>(p[0]).store(colour_.red, std::memory_order_relaxed);
+      std::atomic_ref<std::uint8_t>(p[1]).store(colour_.green, std::memory_order_relaxed);
+      std::atomic_ref<std::uint8_t>(p[2]).store(colour_.blue, std::memory_order_relaxed);
+    };
+    std::thread helper;
+    try {
+      helper = std::thread([&] { plotPoints(vertices + half, count - half, setShared); });
+    } catch (const std::system_error&) {
+      plotPoints(vertices, count, [this](int x, int y) { image_.set(x, y, colour_); });  // no thread to be had
+      return;
+    }
+    plotPoints(vertices, half, setShared);
+    helper.join();
   }
 
   void worldLine(const AcGePoint3d& a, const AcGePoint3d& b) {
@@ -93,9 +115,24 @@ class RasterPen {
     }
   }
 
+  // The points through the model transform and the view, each pixel on the image set.
+  template <typename SetPixel>
+  void plotPoints(const AcGePoint3d* vertices, size_t count, const SetPixel& set) const {
+    const AcGeMatrix3d& m = modelToWorld_;
+    for (size_t i = 0; i < count; ++i) {
+      const AcGePoint3d& p = vertices[i];
+      double wx = m.entry[0][0] * p.x + m.entry[0][1] * p.y + m.entry[0][2] * p.z + m.entry[0][3];
+      double wy = m.entry[1][0] * p.x + m.entry[1][1] * p.y + m.entry[1][2] * p.z + m.entry[1][3];
+      double x = mapping_.pixelX(wx), y = mapping_.pixelY(wy);
+      if (onImage(x, y)) set(static_cast<int>(x), static_cast<int>(y));
+    }
+  }
+
   // Positions off the image (NaN included) are dropped before they become pixel indexes.
+  bool onImage(double x, double y) const { return x >= 0.0 && y >= 0.0 && x < image_.width && y < image_.height; }
+
   void plot(double x, double y) {
-    if (!(x >= 0.0 && y >= 0.0 && x < image_.width && y < image_.height)) return;
+    if (!onImage(x, y)) return;
     image_.set(static_cast<int>(x), static_cast<int>(y), colour_);
   }
 

@@ -5,8 +5,13 @@
 #include <memory>
 #include <string>
 
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
 #include "entity/Pelvar.h"
 #include "tests/cloudfile/CraftedCloud.h"
+#include "tools/samplegen/SampleCloud.h"
 
 namespace fixtures {
 
@@ -41,6 +46,16 @@ inline crafted::Cloud GridCloud(uint16_t chunks, uint32_t perChunk,
 }
 
 inline uint8_t AllGround(uint32_t, uint32_t) { return 2; }
+
+// A generated sample cloud in the test folder, one file per process (test runners may run
+// tests in parallel processes); the path, or empty when it cannot be written.
+inline std::string WriteSampleCloudFile(const std::string& stem, uint32_t pointCount, uint64_t seed) {
+  SampleCloudRequest request;
+  request.pointCount = pointCount;
+  request.seed = seed;
+  const std::string path = testing::TempDir() + stem + "_" + std::to_string(::getpid()) + ".kmt";
+  return WriteSampleCloud(request, path, false) ? path : std::string();
+}
 
 // A new entity (outside any drawing, so open for write) naming the file.
 inline std::unique_ptr<Pelvar> EntityFor(const std::wstring& path) {

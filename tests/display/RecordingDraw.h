@@ -105,25 +105,16 @@ class Viewport final : public AcGiViewport {
     ++log_.scaleQuestions;
     area = pixels_;
   }
-  // Without a window the viewport reports no extent (the default).
-  void getWorldToEyeTransform(AcGeMatrix3d& xform) const override {
-    xform = AcGeMatrix3d::translation(AcGeVector3d(-centre_.x, -centre_.y, 0));
-  }
+  // The view is not placed anywhere: the eye is the world and the screen has no size.
+  void getWorldToEyeTransform(AcGeMatrix3d& xform) const override { xform = AcGeMatrix3d::kIdentity; }
   void getViewportDcCorners(AcGePoint2d& lowerLeft, AcGePoint2d& upperRight) const override {
     lowerLeft.set(0, 0);
-    upperRight = dcSize_;
-  }
-  // Shows widthPixels x heightPixels of screen centred on the world point.
-  void setWindow(const AcGePoint2d& centre, double widthPixels, double heightPixels) {
-    centre_ = centre;
-    dcSize_.set(widthPixels, heightPixels);
+    upperRight.set(0, 0);
   }
 
  private:
   DrawLog& log_;
   AcGePoint2d pixels_;
-  AcGePoint2d centre_{0, 0};
-  AcGePoint2d dcSize_{0, 0};
 };
 
 // Both drawing contexts over one log.
@@ -138,10 +129,6 @@ class Draw {
         viewportDraw_(*this) {}
 
   AcGiWorldDraw* world() { return &world_; }
-  // Gives the viewport an extent on the screen (see Viewport::setWindow).
-  void setWindow(const AcGePoint2d& centre, double widthPixels, double heightPixels) {
-    viewport_.setWindow(centre, widthPixels, heightPixels);
-  }
   AcGiViewportDraw* viewport() { return &viewportDraw_; }
 
   DrawLog log;

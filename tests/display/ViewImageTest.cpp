@@ -41,13 +41,8 @@ RgbColour Rgb(const PaletteColour& c) { return {c.red, c.green, c.blue}; }
 class CloudPicture : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    SampleCloudRequest request;
-    request.pointCount = 60000;
-    request.seed = 5;
-    // One file per process: test runners may run these tests in parallel processes.
-    samplePath_ = new std::string(testing::TempDir() + "pelvar_display_picture_sample_" +
-                                  std::to_string(::getpid()) + ".kmt");
-    ASSERT_TRUE(WriteSampleCloud(request, *samplePath_, false));
+    samplePath_ = new std::string(fixtures::WriteSampleCloudFile("pelvar_display_picture_sample", 60000, 5));
+    ASSERT_FALSE(samplePath_->empty());
   }
   static void TearDownTestSuite() {
     fs::remove(*samplePath_);

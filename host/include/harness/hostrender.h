@@ -31,7 +31,12 @@ struct RasterImage {
   std::vector<std::uint8_t> rgb;  // width * height * 3, rows from the top
 
   RgbColour at(int x, int y) const;
-  void set(int x, int y, RgbColour colour);
+  void set(int x, int y, RgbColour colour) {  // inline: drawing a cloud sets millions of pixels
+    std::uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+    p[0] = colour.red;
+    p[1] = colour.green;
+    p[2] = colour.blue;
+  }
   bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
 };
 

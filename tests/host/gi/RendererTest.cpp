@@ -54,10 +54,52 @@ class TestSquare : public AcDbEntity {
 };
 ACRX_NO_CONS_DEFINE_MEMBERS(TestSquare, AcDbEntity)
 
+// An entity of the test that draws two large point sets, each with one call, for an
+// 800 x 400 image of a view 100 high (four pixels per unit): every pixel centre once in
+// green, in a scrambled order, mixed with points off the image and not-a-number points;
+// then every pixel centre of the left half once in blue. A call this large is drawn on
+// more than one thread.
+class TestSpray : public AcDbEntity {
+ public:
+  ACRX_DECLARE_MEMBERS(TestSpray);
+  static constexpr int kWidth = 800, kHeight = 400;
+
+ protected:
+  Adesk::Boolean subWorldDraw(AcGiWorldDraw*) override { return Adesk::kFalse; }
+  void subViewportDraw(AcGiViewportDraw* draw) override {
+    draw->subEntityTraits().setTrueColor(AcCmEntityColor(0, 255, 0));
+    std::vector<AcGePoint3d> all;
+    for (const AcGePoint3d& p : PixelCentres(kWidth)) {
+      all.push_back(p);
+      if (all.size() % 97 == 0) all.emplace_back(-100.5, p.y, 0);  // left of the image
+      if (all.size() % 89 == 0) all.emplace_back(std::nan(""), p.y, 0);
+    }
+    draw->geometry().polypoint(static_cast<Adesk::UInt32>(all.size()), all.data());
+    draw->subEntityTraits().setTrueColor(AcCmEntityColor(0, 0, 255));
+    const std::vector<AcGePoint3d> left = PixelCentres(kWidth / 2);
+    draw->geometry().polypoint(static_cast<Adesk::UInt32>(left.size()), left.data());
+  }
+
+ private:
+  // The centre of each pixel of the first `columns` columns, once, in a scrambled order.
+  static std::vector<AcGePoint3d> PixelCentres(int columns) {
+    std::vector<AcGePoint3d> points;
+    const int count = columns * kHeight;
+    for (int n = 0; n < count; ++n) {
+      const int pixel = static_cast<int>((static_cast<long long>(n) * 7919) % count);  // 7919 is prime to the count
+      const int column = pixel % columns, row = pixel / columns;
+      points.emplace_back((column + 0.5 - kWidth / 2) / 4.0, (kHeight / 2 - row - 0.5) / 4.0, 0);
+    }
+    return points;
+  }
+};
+ACRX_NO_CONS_DEFINE_MEMBERS(TestSpray, AcDbEntity)
+
 }  // namespace rendertest
 
 namespace {
 
+using rendertest::TestSpray;
 using rendertest::TestSquare;
 using pelvarhost::RasterImage;
 using pelvarhost::RgbColour;
@@ -172,6 +214,15 @@ TEST_F(RendererTest, AnEntityThatDrawsInTheWorldIsNotAskedForViewportDrawing) {
   EXPECT_EQ(image.at(50, 20), (RgbColour{10, 200, 30}));
   // The bottom edge y = 20 from x -60 to -40: row 30, columns 40 to 60.
   EXPECT_EQ(image.at(45, 30), (RgbColour{10, 200, 30}));
+}
+
+TEST_F(RendererTest, LargePointCallsSetEveryPixelTheyReachAndLaterCallsStayOnTop) {
+  Append(db_, new TestSpray(), 7);
+  RasterImage image = pelvarhost::RenderView(db_, kView, TestSpray::kWidth, TestSpray::kHeight, &stats_);
+  for (int y = 0; y < TestSpray::kHeight; ++y)
+    for (int x = 0; x < TestSpray::kWidth; ++x)
+      ASSERT_EQ(image.at(x, y), x < TestSpray::kWidth / 2 ? kBlue : kGreen) << x << "," << y;
+  EXPECT_GT(stats_.points, 1.5 * TestSpray::kWidth * TestSpray::kHeight);
 }
 
 TEST_F(RendererTest, GeometryFarOffOrNotANumberLeavesOnlyWhatIsInView) {

@@ -1,0 +1,208 @@
+#include "entity/BucketSort.h"
+
+#include <algorithm>
+#include <exception>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+constexpr uint8_t kHidden = 0xFF;
+constexpr unsigned kCodeCount = 65536;  // 16-bit codes
+constexpr unsigned kMaxWorkers = 8;
+// A run of fewer considered points than this is not worth a thread of its own.
+constexpr size_t kPointsWorthAThread = size_t{1} << 18;
+// Storage kept whatever the last sort needed, and how much more than it needed may stay.
+constexpr size_t kAlwaysKeptPoints = size_t{1} << 20;
+constexpr size_t kKeptOverUse = 4;
+
+// One pass's rule and colouring as tables over the point fields, built with the same
+// functions a point-by-point pass would call, so that the result is the same.
+struct PassTables {
+  enum class Key { ClassShade, Intensity, Elevation } key = Key::ClassShade;
+  // By effective class: kHidden when the mask hides it, else the bucket of its palette row
+  // at the lowest shade (class colouring) or 0.
+  std::array<uint8_t, 256> classBase{};
+  // By 16-bit intensity up to the cloud's maximum (the largest a point holds): the shade
+  // added to the class base, or the intensity bucket. By quantised elevation: its bucket.
+  std::vector<uint8_t> bucketOfKey;
+  // By quantised elevation, whether the elevation window shows it; empty without a window.
+  std::vector<uint8_t> zShown;
+
+  uint8_t BucketOf(const KmqData& data, const uint8_t* overrides, uint32_t i) const {
+    const KmqPoint& p = data.points[i];
+    const uint8_t base = classBase[EffectiveClass(p.cls, overrides, i)];
+    if (base == kHidden || (!zShown.empty() && zShown[p.qz] == 0)) return kHidden;
+    switch (key) {
+      case Key::ClassShade: return static_cast<uint8_t>(base + bucketOfKey[data.intensity16[i]]);
+      case Key::Intensity: return bucketOfKey[data.intensity16[i]];
+      default: return bucketOfKey[p.qz];
+    }
+  }
+};
+
+// Class colouring is a class's row plus an intensity shade: the tables hold the row's
+// bucket by class and the shade by intensity.
+PassTables TablesFor(const KmqData& data, const DisplaySettings& settings) {
+  PassTables tables;
+  const uint8_t mode = settings.colorMode;
+  const uint16_t maxIntensity = data.maxIntensity;
+  tables.key = mode == 1 ? PassTables::Key::Intensity : mode == 2 ? PassTables::Key::Elevation : PassTables::Key::ClassShade;
+  const bool byClass = tables.key == PassTables::Key::ClassShade;
+  for (unsigned cls = 0; cls < 256; ++cls) {
+    const int base = byClass ? PointBucket(mode, cls, 0, maxIntensity, 0) : 0;
+    tables.classBase[cls] = IsClassShown(settings.rule.classMask, cls) ? static_cast<uint8_t>(base) : kHidden;
+  }
+  if (tables.key == PassTables::Key::Elevation) {
+    tables.bucketOfKey.resize(kCodeCount);
+    for (unsigned qz = 0; qz < kCodeCount; ++qz)
+      tables.bucketOfKey[qz] = static_cast<uint8_t>(PointBucket(mode, 0, 0, maxIntensity, static_cast<uint16_t>(qz)));
+  } else {
+    const int base = byClass ? PointBucket(mode, 0, 0, maxIntensity, 0) : 0;
+    tables.bucketOfKey.resize(size_t{maxIntensity} + 1);
+    for (unsigned i = 0; i <= maxIntensity; ++i)
+      tables.bucketOfKey[i] =
+          static_cast<uint8_t>(PointBucket(mode, 0, static_cast<uint16_t>(i), maxIntensity, 0) - base);
+  }
+  if (settings.rule.elevFilterOn) {
+    tables.zShown.resize(kCodeCount);
+    for (unsigned qz = 0; qz < kCodeCount; ++qz)
+      tables.zShown[qz] =
+          IsInElevationWindow(settings.rule, DecodeCode(static_cast<uint16_t>(qz), data.sizeZ, data.originZ));
+  }
+  return tables;
+}
+
+size_t Considered(const KmqChunk& chunk, double budget) { return chunk.count == 0 ? 0 : ChunkTake(chunk.count, budget); }
+
+// A run of consecutive chunks and where its considered points start among all of them.
+struct Run {
+  size_t firstChunk = 0, endChunk = 0;
+  size_t firstConsidered = 0;
+  std::array<size_t, kColourBucketCount> counts{};  // drawn points of the run by bucket
+};
+
+size_t ConsideredInAll(const KmqData& data, double budget) {
+  size_t considered = 0;
+  for (const KmqChunk& chunk : data.chunks) considered += Considered(chunk, budget);
+  return considered;
+}
+
+// Cuts the chunks into at most `parts` runs of about equal considered points.
+std::vector<Run> CutIntoRuns(const KmqData& data, double budget, size_t parts, size_t considered) {
+  std::vector<Run> runs(1);
+  size_t sum = 0;
+  for (size_t c = 0; c < data.chunks.size(); ++c) {
+    sum += Considered(data.chunks[c], budget);
+    runs.back().endChunk = c + 1;
+    if (runs.size() < parts && c + 1 < data.chunks.size() && sum * parts >= considered * runs.size()) {
+      runs.push_back(Run{c + 1, c + 1, sum, {}});
+    }
+  }
+  return runs;
+}
+
+size_t PartsFor(size_t considered, unsigned workers) {
+  if (workers != 0) return workers;
+  const size_t cores = std::min(std::max(1u, std::thread::hardware_concurrency()), kMaxWorkers);
+  return std::max<size_t>(1, std::min(cores, considered / kPointsWorthAThread));
+}
+
+// Runs work(k) for k = 0 … n - 1, part 0 on the calling thread and the others on threads of
+// their own (on the calling thread too when no thread can be started). The first exception
+// a part throws is thrown again once every part has ended.
+template <typename Work>
+void RunParts(size_t n, const Work& work) {
+  std::vector<std::exception_ptr> failures(n);
+  auto guarded = [&](size_t k) {
+    try {
+      work(k);
+    } catch (...) {
+      failures[k] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads;
+  std::vector<size_t> leftOver;
+  for (size_t k = 1; k < n; ++k) {
+    try {
+      threads.emplace_back(guarded, k);
+    } catch (const std::system_error&) {
+      leftOver.push_back(k);
+    }
+  }
+  guarded(0);
+  for (size_t k : leftOver) guarded(k);
+  for (std::thread& thread : threads) thread.join();
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
+}
+
+// First sweep over a run: each considered point's bucket (or kHidden), and the counts.
+void NoteBuckets(const KmqData& data, const DisplaySettings& settings, const PassTables& tables, double budget,
+                 Run& run, uint8_t* notes) {
+  for (size_t c = run.firstChunk; c < run.endChunk; ++c) {
+    const KmqChunk& chunk = data.chunks[c];
+    const uint32_t end = chunk.first + static_cast<uint32_t>(Considered(chunk, budget));
+    for (uint32_t i = chunk.first; i < end; ++i) {
+      const uint8_t bucket = tables.BucketOf(data, settings.overrides, i);
+      *notes++ = bucket;
+      if (bucket != kHidden) ++run.counts[bucket];
+    }
+  }
+}
+
+// Second sweep: every drawn point of the run decoded into its place; next[b] is where the
+// run's next point of bucket b goes.
+void PlacePoints(const KmqData& data, double budget, const Run& run, const uint8_t* notes,
+                 std::array<size_t, kColourBucketCount> next, AcGePoint3d* points) {
+  for (size_t c = run.firstChunk; c < run.endChunk; ++c) {
+    const KmqChunk& chunk = data.chunks[c];
+    const uint32_t end = chunk.first + static_cast<uint32_t>(Considered(chunk, budget));
+    for (uint32_t i = chunk.first; i < end; ++i) {
+      const uint8_t bucket = *notes++;
+      if (bucket != kHidden) points[next[bucket]++] = DecodePoint(data, data.points[i]);
+    }
+  }
+}
+
+template <typename T>
+void TrimVector(std::vector<T>& v, size_t used) {
+  if (v.capacity() > kAlwaysKeptPoints && v.capacity() > kKeptOverUse * used) std::vector<T>().swap(v);
+}
+
+}  // namespace
+
+void BucketedPoints::TrimToLastUse() {
+  TrimVector(points, total());
+  TrimVector(bucketOfConsidered, total());
+}
+
+void SortIntoBuckets(const KmqData& data, const DisplaySettings& settings, double budget, BucketedPoints& out,
+                     unsigned workers) {
+  const PassTables tables = TablesFor(data, settings);
+  const size_t considered = ConsideredInAll(data, budget);
+  std::vector<Run> runs = CutIntoRuns(data, budget, PartsFor(considered, workers), considered);
+
+  out.bucketOfConsidered.resize(considered);
+  uint8_t* notes = out.bucketOfConsidered.data();
+  RunParts(runs.size(), [&](size_t k) {
+    NoteBuckets(data, settings, tables, budget, runs[k], notes + runs[k].firstConsidered);
+  });
+
+  // Bucket b starts after every lower bucket; within it each run follows the runs before.
+  std::vector<std::array<size_t, kColourBucketCount>> next(runs.size());
+  size_t at = 0;
+  for (int b = 0; b < kColourBucketCount; ++b) {
+    out.start[b] = at;
+    for (size_t k = 0; k < runs.size(); ++k) {
+      next[k][b] = at;
+      at += runs[k].counts[b];
+    }
+  }
+  out.start[kColourBucketCount] = at;
+  out.points.resize(at);
+  AcGePoint3d* points = out.points.data();
+  RunParts(runs.size(), [&](size_t k) {
+    PlacePoints(data, budget, runs[k], notes + runs[k].firstConsidered, next[k], points);
+  });
+}

@@ -1,0 +1,34 @@
+// Sorting the points a display pass draws into the colour buckets. For each chunk the
+// first ChunkTake points are considered; each one the rule shows is decoded and goes to
+// the bucket of its colour. Large passes are shared between threads by runs of chunks: a
+// first sweep notes each point's bucket and counts them, so that a second can decode every
+// point straight into its place in one array.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "entity/DisplayPass.h"
+
+// The points of one pass in cloud coordinates, grouped by colour bucket in draw order:
+// bucket 0's points, then bucket 1's, and so on; within a bucket chunk by chunk, file
+// order within a chunk. Sorting again reuses the storage.
+struct BucketedPoints {
+  std::vector<AcGePoint3d> points;
+  std::array<size_t, kColourBucketCount + 1> start{};  // bucket b is points[start[b], start[b + 1])
+  std::vector<uint8_t> bucketOfConsidered;              // the sort's notes, kept for reuse
+
+  size_t count(int bucket) const { return start[bucket + 1] - start[bucket]; }
+  const AcGePoint3d* of(int bucket) const { return points.data() + start[bucket]; }
+  size_t total() const { return start[kColourBucketCount]; }
+
+  // Gives the storage back when it is far more than the last sort needed.
+  void TrimToLastUse();
+};
+
+// Sorts the pass into out. The chunks are cut into `workers` runs sorted side by side on
+// threads, or with 0 into one run per core for a pass large enough to gain from it. The
+// result does not depend on the cut.
+void SortIntoBuckets(const KmqData& data, const DisplaySettings& settings, double budget, BucketedPoints& out,
+                     unsigned workers = 0);
