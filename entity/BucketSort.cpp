@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -160,21 +161,37 @@ void PlacePoints(const KmqData& data, double budget, const Run& run, const uint8
     const uint32_t end = chunk.first + static_cast<uint32_t>(Considered(chunk, budget));
     for (uint32_t i = chunk.first; i < end; ++i) {
       const uint8_t bucket = *notes++;
-      if (bucket != kHidden) points[next[bucket]++] = DecodePoint(data, data.points[i]);
+      if (bucket != kHidden) new (&points[next[bucket]++]) AcGePoint3d(DecodePoint(data, data.points[i]));
     }
   }
 }
 
-template <typename T>
-void TrimVector(std::vector<T>& v, size_t used) {
-  if (v.capacity() > kAlwaysKeptPoints && v.capacity() > kKeptOverUse * used) std::vector<T>().swap(v);
+bool FarMoreThanUsed(size_t capacity, size_t used) {
+  return capacity > kAlwaysKeptPoints && capacity > kKeptOverUse * used;
 }
 
 }  // namespace
 
+AcGePoint3d* BucketedPoints::Room::Reserve(size_t points) {
+  if (points > m_capacity) {
+    Release();
+    const size_t capacity = std::max(points, m_capacity + m_capacity / 2);
+    m_points.reset(static_cast<AcGePoint3d*>(::operator new(capacity * sizeof(AcGePoint3d))));
+    m_capacity = capacity;
+  }
+  return m_points.get();
+}
+
+void BucketedPoints::Room::Release() {
+  m_points.reset();
+  m_capacity = 0;
+}
+
 void BucketedPoints::TrimToLastUse() {
-  TrimVector(points, total());
-  TrimVector(bucketOfConsidered, total());
+  if (FarMoreThanUsed(points.capacity(), total())) points.Release();
+  if (FarMoreThanUsed(bucketOfConsidered.capacity(), bucketOfConsidered.size())) {
+    std::vector<uint8_t>().swap(bucketOfConsidered);
+  }
 }
 
 void SortIntoBuckets(const KmqData& data, const DisplaySettings& settings, double budget, BucketedPoints& out,
@@ -200,8 +217,7 @@ void SortIntoBuckets(const KmqData& data, const DisplaySettings& settings, doubl
     }
   }
   out.start[kColourBucketCount] = at;
-  out.points.resize(at);
-  AcGePoint3d* points = out.points.data();
+  AcGePoint3d* points = out.points.Reserve(at);
   RunParts(runs.size(), [&](size_t k) {
     PlacePoints(data, budget, runs[k], notes + runs[k].firstConsidered, next[k], points);
   });

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "entity/DisplayPass.h"
@@ -15,7 +16,24 @@
 // bucket 0's points, then bucket 1's, and so on; within a bucket chunk by chunk, file
 // order within a chunk. Sorting again reuses the storage.
 struct BucketedPoints {
-  std::vector<AcGePoint3d> points;
+  // Room for the points of a pass. Growing, it lets go of what it held first (every sort
+  // writes all of it) and asks for room only, without setting the points up beforehand.
+  class Room {
+   public:
+    AcGePoint3d* Reserve(size_t points);
+    void Release();
+    AcGePoint3d* data() const { return m_points.get(); }
+    size_t capacity() const { return m_capacity; }
+
+   private:
+    struct Free {
+      void operator()(AcGePoint3d* points) const { ::operator delete(points); }
+    };
+    std::unique_ptr<AcGePoint3d, Free> m_points;
+    size_t m_capacity = 0;
+  };
+
+  Room points;
   std::array<size_t, kColourBucketCount + 1> start{};  // bucket b is points[start[b], start[b + 1])
   std::vector<uint8_t> bucketOfConsidered;              // the sort's notes, kept for reuse
 
