@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <exception>
 #include <new>
-#include <system_error>
 #include <thread>
 
 namespace {
@@ -122,12 +121,15 @@ void RunParts(size_t n, const Work& work) {
       failures[k] = std::current_exception();
     }
   };
+  // Reserved first: nothing may throw here once a thread is running.
   std::vector<std::thread> threads;
+  threads.reserve(n);
   std::vector<size_t> leftOver;
+  leftOver.reserve(n);
   for (size_t k = 1; k < n; ++k) {
     try {
       threads.emplace_back(guarded, k);
-    } catch (const std::system_error&) {
+    } catch (...) {  // no thread to be had (std::system_error, std::bad_alloc)
       leftOver.push_back(k);
     }
   }

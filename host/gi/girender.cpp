@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -68,8 +67,8 @@ class RasterPen {
     std::thread helper;
     try {
       helper = std::thread([&] { plotPoints(vertices + half, count - half, setShared); });
-    } catch (const std::system_error&) {
-      plotPoints(vertices, count, [this](int x, int y) { image_.set(x, y, colour_); });  // no thread to be had
+    } catch (...) {  // no thread to be had (std::system_error, std::bad_alloc)
+      plotPoints(vertices, count, [this](int x, int y) { image_.set(x, y, colour_); });
       return;
     }
     plotPoints(vertices, half, setShared);
