@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr double kCellPadding = 0.01;
-
 float CellWidth(const KmqData& data) { return data.sizeX / static_cast<float>(data.chunksX); }
 float CellHeight(const KmqData& data) { return data.sizeY / static_cast<float>(data.chunksY); }
 
