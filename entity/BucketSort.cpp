@@ -15,6 +15,7 @@ constexpr size_t kPointsWorthAThread = size_t{1} << 18;
 // Storage kept whatever the last sort needed, and how much more than it needed may stay.
 constexpr size_t kAlwaysKeptPoints = size_t{1} << 20;
 constexpr size_t kKeptOverUse = 4;
+constexpr unsigned kSmallSortsBeforeTrim = 8;
 
 // One pass's rule and colouring as tables over the point fields, built with the same
 // functions a point-by-point pass would call, so that the result is the same.
@@ -189,11 +190,14 @@ void BucketedPoints::Room::Release() {
   m_capacity = 0;
 }
 
-void BucketedPoints::TrimToLastUse() {
-  if (FarMoreThanUsed(points.capacity(), total())) points.Release();
-  if (FarMoreThanUsed(bucketOfConsidered.capacity(), bucketOfConsidered.size())) {
-    std::vector<uint8_t>().swap(bucketOfConsidered);
-  }
+void BucketedPoints::TrimAfterUse() {
+  const bool small = FarMoreThanUsed(points.capacity(), total()) ||
+                     FarMoreThanUsed(bucketOfConsidered.capacity(), bucketOfConsidered.size());
+  smallSortsInARow = small ? smallSortsInARow + 1 : 0;
+  if (smallSortsInARow < kSmallSortsBeforeTrim) return;
+  points.Release();
+  std::vector<uint8_t>().swap(bucketOfConsidered);
+  smallSortsInARow = 0;
 }
 
 void SortIntoBuckets(const KmqData& data, const DisplaySettings& settings, double budget, BucketedPoints& out,

@@ -41,8 +41,11 @@ struct BucketedPoints {
   const AcGePoint3d* of(int bucket) const { return points.data() + start[bucket]; }
   size_t total() const { return start[kColourBucketCount]; }
 
-  // Gives the storage back when it is far more than the last sort needed.
-  void TrimToLastUse();
+  // Gives the storage back once it has been far more than each of several sorts in a row
+  // needed: a small cloud drawn between passes over a large one does not make the large
+  // one ask for its room again.
+  void TrimAfterUse();
+  unsigned smallSortsInARow = 0;
 };
 
 // Sorts the pass into out. The chunks are cut into `workers` runs sorted side by side on

@@ -39,14 +39,14 @@ class ModelTransformScope {
 };
 
 // The sorting space of the display, kept between passes so that regenerating a large
-// cloud does not ask the system for hundreds of megabytes each time; trimmed when a pass
-// needs far less. One pass at a time uses it: a pass that finds it taken (a drawing
+// cloud does not ask the system for hundreds of megabytes each time; trimmed when passes
+// keep needing far less. One pass at a time uses it: a pass that finds it taken (a drawing
 // rendered on another thread meanwhile) sorts into space of its own.
 class SortingSpace {
  public:
   SortingSpace() : held_(shared().mutex, std::try_to_lock) {}
   ~SortingSpace() {
-    if (held_.owns_lock()) shared().points.TrimToLastUse();
+    if (held_.owns_lock()) shared().points.TrimAfterUse();
   }
   SortingSpace(const SortingSpace&) = delete;
   SortingSpace& operator=(const SortingSpace&) = delete;

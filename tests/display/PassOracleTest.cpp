@@ -138,3 +138,30 @@ TEST(DisplayPassOracleEntity, TheEntityDrawsThePlainPassCallForCall) {
 }
 
 }  // namespace
+
+namespace {
+
+// The kept room is given back only after several sorts in a row needed far less of it, so
+// that a small cloud drawn between passes over a large one does not cost the large one its
+// room.
+TEST(SortingRoom, IsGivenBackOnlyAfterEightSmallSortsInARow) {
+  constexpr size_t kLarge = size_t{3} << 20;  // points
+  BucketedPoints sorted;
+  sorted.points.Reserve(kLarge);
+  auto sortOf = [&sorted](size_t points) {
+    sorted.start.fill(0);
+    sorted.start[kColourBucketCount] = points;
+    sorted.TrimAfterUse();
+  };
+  for (int round = 0; round < 3; ++round) {
+    for (int small = 0; small < 7; ++small) sortOf(1000);
+    ASSERT_EQ(sorted.points.capacity(), kLarge) << "round " << round;
+    sortOf(kLarge);  // the large cloud again: the count starts over
+  }
+  for (int small = 0; small < 8; ++small) sortOf(1000);
+  EXPECT_EQ(sorted.points.capacity(), 0u);
+  EXPECT_NE(sorted.points.Reserve(10), nullptr);  // and it can grow again
+  EXPECT_GE(sorted.points.capacity(), 10u);
+}
+
+}  // namespace
