@@ -22,8 +22,8 @@ const ByteBuffer& Tile(std::uint8_t format) {
     double x = 0, y = 0;
     LonLatToWebMercator(-77.0, 40.0, x, y);
     std::vector<eptgen::ScenePoint> scene = eptgen::MakeScene(3, x, y, 1000.0, kTilePoints);
-    eptgen::TileFormat spec{format, static_cast<std::uint8_t>(format >= 6 ? 4 : 2), 0};
-    tile = eptgen::EncodeLazTile(scene, spec, 0.01, std::round(x), std::round(y), 200);
+    eptgen::TileFormat tileFormat{format, static_cast<std::uint8_t>(format >= 6 ? 4 : 2), 0};
+    tile = eptgen::EncodeLazTile(scene, tileFormat, 0.01, std::round(x), std::round(y), 200);
   }
   return tile;
 }

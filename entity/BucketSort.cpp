@@ -177,8 +177,8 @@ bool FarMoreThanUsed(size_t capacity, size_t used) {
 
 AcGePoint3d* BucketedPoints::Room::Reserve(size_t points) {
   if (points > m_capacity) {
-    Release();
     const size_t capacity = std::max(points, m_capacity + m_capacity / 2);
+    Release();
     m_points.reset(static_cast<AcGePoint3d*>(::operator new(capacity * sizeof(AcGePoint3d))));
     m_capacity = capacity;
   }

@@ -3,9 +3,7 @@
 // nearest visible point for object snap. Plain functions over the image; the entity
 // supplies its settings and draws the result.
 #pragma once
-#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "cloudfile/KmqData.h"
 #include "entity/ColourTables.h"

@@ -2,8 +2,6 @@
 // to the viewport and coloured by bucket, its extents, its transformation and its snap.
 // A cloud whose file cannot be loaded draws nothing, has no extents and offers no snap; so
 // does one whose points cannot be gathered for want of memory: nothing is thrown to the host.
-#include <algorithm>
-#include <cmath>
 #include <mutex>
 #include <new>
 

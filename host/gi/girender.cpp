@@ -53,9 +53,10 @@ class RasterPen {
   // its half of the points' pixels (with relaxed atomic stores, as both may set one pixel).
   void polypoint(const AcGePoint3d* vertices, size_t count) {
     stats_.points += count;
+    auto setOwn = [this](int x, int y) { image_.set(x, y, colour_); };
     const size_t half = count >= kPointsWorthAThread && std::thread::hardware_concurrency() > 1 ? count / 2 : 0;
     if (half == 0) {
-      plotPoints(vertices, count, [this](int x, int y) { image_.set(x, y, colour_); });
+      plotPoints(vertices, count, setOwn);
       return;
     }
     auto setShared = [this](int x, int y) {
@@ -68,7 +69,7 @@ class RasterPen {
     try {
       helper = std::thread([&] { plotPoints(vertices + half, count - half, setShared); });
     } catch (...) {  // no thread to be had (std::system_error, std::bad_alloc)
-      plotPoints(vertices, count, [this](int x, int y) { image_.set(x, y, colour_); });
+      plotPoints(vertices, count, setOwn);
       return;
     }
     plotPoints(vertices, half, setShared);
