@@ -12,7 +12,7 @@
 #include "entity/Pelvar.h"
 #include "entity/PelvarClass.h"
 #include "hostrender.h"
-#include "tests/display/PlainPass.h"
+#include "tests/module/display/PlainPass.h"
 #include "wcrt.h"
 #include "wideutf8.h"
 

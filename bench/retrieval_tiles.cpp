@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "retrieval/CommandSteps.h"
-#include "tests/fetch/LoopbackArchive.h"
+#include "tests/module/fetch/LoopbackArchive.h"
 
 namespace {
 

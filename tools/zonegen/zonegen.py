@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Rebuilds geo/StatePlaneZones.cpp, the compiled-in table of NAD83 state-plane zones.
+"""Rebuilds module/geo/StatePlaneZones.cpp, the compiled-in table of NAD83 state-plane zones.
 
 The zone keys (EPSG code and Civil 3D code, in table order) come from zones.tsv beside
 this script; the name, projection kind, unit and parameters of each zone come from the
@@ -10,7 +10,7 @@ EPSG definitions in PROJ's database (proj.db). The parameters are stored as:
     (1640416.6667 ftUS -> 500000.00001);
   - the unit as one of three lengths in metres (1, 0.304800609601219, 0.3048).
 
-Usage: zonegen.py [--db /usr/share/proj/proj.db] [--out geo/StatePlaneZones.cpp]
+Usage: zonegen.py [--db /usr/share/proj/proj.db] [--out module/geo/StatePlaneZones.cpp]
 The output is deterministic; running it twice gives the same file.
 """
 
@@ -216,7 +216,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--db", default="/usr/share/proj/proj.db")
     parser.add_argument("--keys", default=os.path.join(HERE, "zones.tsv"))
-    parser.add_argument("--out", default=os.path.join(ROOT, "geo", "StatePlaneZones.cpp"))
+    parser.add_argument("--out", default=os.path.join(ROOT, "module", "geo", "StatePlaneZones.cpp"))
     args = parser.parse_args()
 
     db = sqlite3.connect(f"file:{args.db}?mode=ro", uri=True)
