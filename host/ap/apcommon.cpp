@@ -29,6 +29,10 @@ bool AppendToModelSpace(AcDbEntity* entity) {
   Acad::ErrorStatus status = space->appendAcDbEntity(entity);
   space->close();
   if (status != Acad::eOk) {
+    if (status == Acad::eHandleInUse)
+      acutPrintf(L"\nThe drawing has no free handle left; the object is not added.");
+    else
+      acutPrintf(L"\nThe object cannot be added: %ls", acadErrorStatusText(status));
     delete entity;
     return false;
   }

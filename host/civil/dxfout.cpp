@@ -1,7 +1,6 @@
 #include "dxfout.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "aeccdb.h"
@@ -9,6 +8,7 @@
 #include "civilmodel.h"
 #include "dbents.h"
 #include "dbsymtb.h"
+#include "hostfiles.h"
 #include "wcrt.h"
 #include "wideutf8.h"
 
@@ -179,11 +179,11 @@ bool WriteDxf(AcDbDatabase* database, const std::wstring& path, DxfExportCounts&
   WriteLayers(database, dxf, counts);
   WriteEntities(database, dxf, counts);
   dxf.Pair(0, "EOF");
-  std::ofstream file(WideToUtf8(path), std::ios::binary | std::ios::trunc);
-  file << dxf.Text();
-  file.close();
-  if (!file) {
-    error = L"cannot write " + path;
+  const std::string& text = dxf.Text();
+  std::string why;
+  if (WriteWholeFile(WideToUtf8(path), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                     true, why) != WriteOutcome::kDone) {
+    error = Utf8ToWide(why);
     return false;
   }
   return true;

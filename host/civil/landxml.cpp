@@ -1,9 +1,11 @@
 #include "landxml.h"
 
 #include <ctime>
+#include <sstream>
 
 #include <pugixml.hpp>
 
+#include "hostfiles.h"
 #include "wcrt.h"
 #include "wideutf8.h"
 
@@ -102,8 +104,13 @@ bool WriteLandXml(const CivilContents& contents, const std::wstring& path, std::
     pugi::xml_node features = root.append_child("PlanFeatures");
     for (const FeatureLineRecord& line : contents.featureLines) AddPlanFeature(features, line);
   }
-  if (!document.save_file(Utf8(path).c_str(), "  ", pugi::format_default, pugi::encoding_utf8)) {
-    error = L"cannot write " + path;
+  std::ostringstream text;
+  document.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
+  const std::string bytes = text.str();
+  std::string why;
+  if (WriteWholeFile(Utf8(path), std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), true,
+                     why) != WriteOutcome::kDone) {
+    error = Utf8ToWide(why);
     return false;
   }
   return true;

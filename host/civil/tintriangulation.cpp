@@ -7,6 +7,7 @@
 #include <CGAL/spatial_sort.h>
 
 #include <bit>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 
@@ -101,6 +102,7 @@ void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
   if (points.size() > std::numeric_limits<std::uint32_t>::max() - 2 - impl.vertices.size())
     throw std::length_error("too many TIN vertices");
   for (const AcGePoint3d& p : points) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) continue;  // no place in a triangulation
     const auto next = static_cast<std::uint32_t>(impl.vertices.size());
     const std::uint32_t existing = impl.indexOfPosition.FindOrAdd(p, next, impl.vertices);
     if (existing != PositionIndex::kAbsent) {

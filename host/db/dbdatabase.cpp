@@ -29,7 +29,8 @@ AcDbStub* AcDbDatabaseImpl::stubFor(Adesk::UInt64 handle, bool create) {
   stub->handle = handle;
   AcDbStub* raw = stub.get();
   stubs.emplace(handle, std::move(stub));
-  nextHandle = std::max(nextHandle, handle + 1);
+  // The last handle leaves no next one: the seed stays on it, taken, and adding fails.
+  nextHandle = std::max(nextHandle, handle == kLastHandle ? handle : handle + 1);
   return raw;
 }
 
@@ -49,6 +50,7 @@ void AcDbDatabaseImpl::swapContents(AcDbDatabaseImpl& other) {
 }
 
 AcDbObjectId AcDbDatabaseImpl::addObject(AcDbObject* object, AcDbObjectId owner) {
+  if (stubs.count(nextHandle) != 0) return AcDbObjectId::kNull;  // the handles are used up
   AcDbStub* stub = stubFor(nextHandle, true);
   stub->object = object;
   pelvarhost::DbAccess::AttachToStub(*object, stub);
@@ -177,7 +179,7 @@ Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obje
   if (object == nullptr) return Acad::eNullObjectPointer;
   if (!object->isNewObject()) return Acad::eAlreadyInDb;
   id = m_impl->addObject(object, object->ownerId());
-  return Acad::eOk;
+  return id.isNull() ? Acad::eHandleInUse : Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbDatabase::getFilename(const ACHAR*& fileName) const {

@@ -11,7 +11,6 @@
 //   CRC-32 of everything before it (uint32)
 #include "dbdrawing.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -23,6 +22,7 @@
 #include "dbmemfiler.h"
 #include "dbproxy.h"
 #include "dbsymtb.h"
+#include "hostfiles.h"
 #include "wcrt.h"
 #include "wideutf8.h"
 
@@ -33,6 +33,9 @@ constexpr Adesk::UInt32 kFormatVersion = 1;
 constexpr size_t kHeaderSize = 16;  // magic, version, payload length
 constexpr size_t kChecksumSize = 4;
 constexpr Adesk::UInt32 kMaxClasses = 1u << 16;
+// The largest drawing read (a drawing holds entities only: clouds stay in their own files).
+// A larger file, or one whose header does not fit its size, is refused before it is read.
+constexpr std::uint64_t kMaxDrawingBytes = std::uint64_t{1} << 30;
 
 const std::wstring kTruncated = L"drawing file is truncated";
 const std::wstring kNotADrawing = L"not a pelvar drawing";
@@ -52,7 +55,6 @@ struct ClassName {
   std::wstring dxfName;
 };
 
-std::wstring ErrnoText() { return pelvarhost::Utf8ToWide(std::strerror(errno)); }
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 template <typename T>
@@ -139,102 +141,40 @@ bool BuildFileBytes(AcDbDatabase& db, std::vector<std::uint8_t>& out, std::wstri
   return true;
 }
 
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-void SyncFolderOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
-
-// Writes the bytes beside the target, flushes them to disk and renames over the target,
-// so that the target is always either the old drawing or the complete new one.
+// Writes through the host's whole-file writer: the target is always either the old drawing
+// or the complete new one, with its mode kept and a link written through.
 bool WriteAtomically(const std::wstring& path, const std::vector<std::uint8_t>& bytes, std::wstring& error) {
-  const std::string target = pelvarhost::WideToUtf8(path);
-  const std::string temporary = target + ".tmp" + std::to_string(::getpid());
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    error = L"cannot create " + Quoted(pelvarhost::Utf8ToWide(temporary)) + L": " + ErrnoText();
-    return false;
-  }
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  std::wstring reason = ok ? L"" : ErrnoText();
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    reason = ErrnoText();
-  }
-  if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
-    error = L"cannot replace " + Quoted(path) + L": " + ErrnoText();
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  if (!ok) {
-    error = L"cannot write " + Quoted(path) + L": " + reason;
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  SyncFolderOf(target);
-  return true;
+  std::string why;
+  if (pelvarhost::WriteWholeFile(pelvarhost::WideToUtf8(path), bytes, true, why) == pelvarhost::WriteOutcome::kDone)
+    return true;
+  error = pelvarhost::Utf8ToWide(why);
+  return false;
 }
 
 // --- Reading.
 
-bool ReadWholeFile(const std::wstring& path, std::vector<std::uint8_t>& bytes, std::wstring& error, int& errorNumber) {
-  FILE* file = nullptr;
-  errorNumber = _wfopen_s(&file, path.c_str(), L"rb");
-  if (file == nullptr) {
-    errno = errorNumber;
-    error = L"cannot open " + Quoted(path) + L": " + ErrnoText();
-    return false;
-  }
-  std::uint8_t buffer[1 << 16];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) {
-    error = L"cannot read " + Quoted(path);
-    errorNumber = EIO;
-    return false;
-  }
-  return true;
-}
-
-// Checks the frame (magic, version, length, checksum); on success `payload` is the body.
-bool CheckFrame(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& payload, std::wstring& error) {
-  if (file.empty()) {
+// Checks the 16-byte header against the file's size: the payload length must leave room
+// for the checksum and nothing after it.
+bool CheckHeader(const std::uint8_t* header, size_t headerBytes, std::uint64_t fileSize, std::wstring& error) {
+  if (fileSize == 0) {
     error = kTruncated;
     return false;
   }
-  const size_t prefix = std::min(file.size(), sizeof(kMagic));
-  if (std::memcmp(file.data(), kMagic, prefix) != 0) {
+  if (std::memcmp(header, kMagic, std::min(headerBytes, sizeof(kMagic))) != 0) {
     error = kNotADrawing;
     return false;
   }
-  if (file.size() < kHeaderSize) {
+  if (headerBytes < kHeaderSize) {
     error = kTruncated;
     return false;
   }
-  const Adesk::UInt32 version = LoadLE<Adesk::UInt32>(file.data() + 4);
+  const Adesk::UInt32 version = LoadLE<Adesk::UInt32>(header + 4);
   if (version != kFormatVersion) {
     error = L"unsupported drawing format version " + std::to_wstring(version);
     return false;
   }
-  const Adesk::UInt64 length = LoadLE<Adesk::UInt64>(file.data() + 8);
-  const size_t available = file.size() - kHeaderSize;
+  const Adesk::UInt64 length = LoadLE<Adesk::UInt64>(header + 8);
+  const std::uint64_t available = fileSize - kHeaderSize;
   if (available < kChecksumSize || length > available - kChecksumSize) {
     error = kTruncated;
     return false;
@@ -243,7 +183,47 @@ bool CheckFrame(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>
     error = L"drawing file is damaged: unexpected data after the drawing";
     return false;
   }
-  const size_t checked = kHeaderSize + length;
+  return true;
+}
+
+bool ReadExactly(int fd, std::uint8_t* into, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::read(fd, into + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Reads a regular file of at most kMaxDrawingBytes whose header fits its size; the header
+// is read and checked before anything else is allocated or read.
+bool ReadDrawingBytes(const std::wstring& path, std::vector<std::uint8_t>& file, std::wstring& error) {
+  std::string why;
+  std::uint64_t size = 0;
+  const int fd = pelvarhost::OpenRegularFile(pelvarhost::WideToUtf8(path), kMaxDrawingBytes, &size, why);
+  if (fd < 0) {
+    error = L"cannot open " + Quoted(path) + L": " + pelvarhost::Utf8ToWide(why);
+    return false;
+  }
+  std::uint8_t header[kHeaderSize] = {};
+  const size_t headerBytes = static_cast<size_t>(std::min<std::uint64_t>(size, kHeaderSize));
+  bool read = ReadExactly(fd, header, headerBytes);
+  const bool fits = read && CheckHeader(header, headerBytes, size, error);
+  if (fits) {
+    file.assign(header, header + kHeaderSize);
+    file.resize(static_cast<size_t>(size));
+    read = ReadExactly(fd, file.data() + kHeaderSize, file.size() - kHeaderSize);
+  }
+  ::close(fd);
+  if (!read) error = L"cannot read " + Quoted(path);
+  return read && fits;
+}
+
+// Checks the checksum of a file whose header was checked; on success `payload` is the body.
+bool CheckFrame(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& payload, std::wstring& error) {
+  const size_t checked = file.size() - kChecksumSize;
   if (Checksum(file.data(), checked) != LoadLE<Adesk::UInt32>(file.data() + checked)) {
     error = kChecksumMismatch;
     return false;
@@ -381,8 +361,7 @@ namespace pelvarhost {
 
 bool ReadDrawingFile(AcDbDatabase& database, const std::wstring& path, std::wstring& error) {
   std::vector<std::uint8_t> file, payload;
-  int errorNumber = 0;
-  if (!ReadWholeFile(path, file, error, errorNumber) || !CheckFrame(file, payload, error)) return false;
+  if (!ReadDrawingBytes(path, file, error) || !CheckFrame(file, payload, error)) return false;
   // Read into a fresh state; the database keeps its old contents unless everything was read.
   AcDbDatabaseImpl previous(&database);
   pelvarhost::DbAccess::Impl(database).swapContents(previous);

@@ -19,7 +19,9 @@ struct AcDbDatabaseImpl {
   explicit AcDbDatabaseImpl(AcDbDatabase* owner) : self(owner) {}
   ~AcDbDatabaseImpl();
 
-  // Gives the object the next handle and makes it resident (the database owns it).
+  static constexpr Adesk::UInt64 kLastHandle = ~Adesk::UInt64{0};
+  // Gives the object the next handle and makes it resident (the database owns it); a null
+  // id, the object left alone, when no handle is left.
   AcDbObjectId addObject(AcDbObject* object, AcDbObjectId owner);
   // The stub of a handle, made when missing and `create` is set.
   AcDbStub* stubFor(Adesk::UInt64 handle, bool create);

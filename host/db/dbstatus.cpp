@@ -13,6 +13,7 @@ const wchar_t* acadErrorStatusText(Acad::ErrorStatus status) {
     PELVAR_STATUS_NAME(eInvalidInput)
     PELVAR_STATUS_NAME(eInvalidOpenState)
     PELVAR_STATUS_NAME(eUnknownHandle)
+    PELVAR_STATUS_NAME(eHandleInUse)
     PELVAR_STATUS_NAME(eNullObjectPointer)
     PELVAR_STATUS_NAME(eNullObjectId)
     PELVAR_STATUS_NAME(eNullEntityPointer)

@@ -20,7 +20,7 @@ Acad::ErrorStatus MakeResident(AcDbObject* owner, AcDbObject* object, AcDbObject
   if (owner->database() == nullptr) return Acad::eNoDatabase;
   if (Acad::ErrorStatus status = pelvarhost::RequireWrite(owner); status != Acad::eOk) return status;
   id = pelvarhost::DbAccess::Impl(*owner->database()).addObject(object, owner->objectId());
-  return Acad::eOk;
+  return id.isNull() ? Acad::eHandleInUse : Acad::eOk;
 }
 }  // namespace
 

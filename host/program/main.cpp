@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <limits>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,7 @@
 #include "dbdatabase.h"
 #include "hostcmdline.h"
 #include "hostcommands.h"
+#include "hostfiles.h"
 #include "hostgui.h"
 #include "hostinput.h"
 #include "hostoutput.h"
@@ -29,6 +32,7 @@
 namespace {
 
 constexpr char kModuleFileName[] = "Pelvar2027.arx";
+constexpr std::uint64_t kAnySize = std::numeric_limits<std::uint64_t>::max();  // a script is read as it goes
 constexpr char kUsage[] =
     "Usage: pelvar [--gui] [--script FILE] [-c LINE]... [--no-civil] [DRAWING]\n"
     "\n"
@@ -118,16 +122,14 @@ int main(int argc, char** argv) {
   int status = ParseOptions(argc, argv, options);
   if (status >= 0) return status;
 
+  // A write past the file-size limit then fails with EFBIG and is reported like a full disk.
+  std::signal(SIGXFSZ, SIG_IGN);
+
   int scriptFd = -1;
   if (!options.script.empty()) {
-    scriptFd = ::open(options.script.c_str(), O_RDONLY | O_CLOEXEC);
-    if (scriptFd < 0) return Fail("cannot read script " + options.script + ": " + std::strerror(errno));
-    // A folder opens, but reading it fails at once: it is as unreadable as a missing file.
-    struct stat info;
-    if (::fstat(scriptFd, &info) == 0 && S_ISDIR(info.st_mode)) {
-      ::close(scriptFd);
-      return Fail("cannot read script " + options.script + ": " + std::strerror(EISDIR));
-    }
+    std::string why;
+    scriptFd = pelvarhost::OpenRegularFile(options.script, kAnySize, nullptr, why);
+    if (scriptFd < 0) return Fail("cannot read script " + options.script + ": " + why);
   }
 
   if (options.gui && !pelvarhost::StartWindowApplication(argc, argv)) {

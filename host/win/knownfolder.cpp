@@ -2,16 +2,19 @@
 // does on this platform: $XDG_DOWNLOAD_DIR, else the user-dirs file, else ~/Downloads.
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <sstream>
 #include <optional>
 #include <string>
 
+#include "hostfiles.h"
 #include "windows.h"
 #include "wideutf8.h"
 
 const KNOWNFOLDERID FOLDERID_Downloads = {0x374DE290, 0x123F, 0x4565, {0x91, 0x64, 0x39, 0xC4, 0x92, 0x5E, 0x46, 0x7B}};
 
 namespace {
+
+constexpr std::uint64_t kMaxUserDirsBytes = std::uint64_t{1} << 20;
 
 std::string EnvOr(const char* name, const std::string& fallback) {
   const char* value = std::getenv(name);
@@ -22,7 +25,9 @@ std::string EnvOr(const char* name, const std::string& fallback) {
 std::optional<std::string> DownloadDirFromUserDirs(const std::string& home) {
   std::string config = EnvOr("XDG_CONFIG_HOME", home.empty() ? std::string() : home + "/.config");
   if (config.empty()) return std::nullopt;
-  std::ifstream in(config + "/user-dirs.dirs");
+  std::string text, why;
+  if (!pelvarhost::ReadRegularFile(config + "/user-dirs.dirs", kMaxUserDirsBytes, text, why)) return std::nullopt;
+  std::istringstream in(text);
   const std::string key = "XDG_DOWNLOAD_DIR=";
   std::string line;
   while (std::getline(in, line)) {

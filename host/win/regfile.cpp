@@ -1,7 +1,7 @@
 #include "regfile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,10 +9,12 @@
 #include <cstring>
 #include <cwctype>
 #include <filesystem>
-#include <fstream>
+#include <mutex>
+#include <set>
 #include <sstream>
 
 #include "hostconfig.h"
+#include "hostfiles.h"
 #include "textcase.h"
 #include "wcrt.h"
 #include "wideutf8.h"
@@ -26,6 +28,14 @@ namespace {
 constexpr char kHeader[] = "Windows Registry Editor Version 5.00";
 constexpr char kOldHeader[] = "REGEDIT4";
 constexpr uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7;
+
+// Says a text on standard error the first time this process meets it.
+void ReportOnce(const std::string& text) {
+  static std::mutex mutex;
+  static std::set<std::string> said;
+  std::lock_guard lock(mutex);
+  if (said.insert(text).second) std::fprintf(stderr, "%s\n", text.c_str());
+}
 
 bool IsStringType(uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
@@ -182,12 +192,13 @@ bool ParseData(const std::string& text, Value* value) {
     return true;
   }
   if (text.rfind("dword:", 0) == 0) {
+    // The editor reads any count of hex digits whose value fits in 32 bits (leading zeros too).
     std::string digits = Trim(text.substr(6));
-    if (digits.empty() || digits.size() > 8) return false;
-    char* end = nullptr;
-    unsigned long v = std::strtoul(digits.c_str(), &end, 16);
-    if (*end != '\0') return false;
-    auto d = static_cast<uint32_t>(v);
+    const size_t significant = digits.find_first_not_of('0');
+    if (digits.empty() || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos ||
+        (significant != std::string::npos && digits.size() - significant > 8))
+      return false;
+    auto d = static_cast<uint32_t>(significant == std::string::npos ? 0 : std::stoul(digits.substr(significant), nullptr, 16));
     value->type = kRegDword;
     value->data.resize(4);
     std::memcpy(value->data.data(), &d, 4);
@@ -212,36 +223,64 @@ bool ParseData(const std::string& text, Value* value) {
   return true;
 }
 
-bool ParseValueLine(const std::string& line, Value* value) {
+// A value line: `"Name"=data` or `@=data`; `=-` as the data deletes the value.
+enum class ValueLine { kSet, kDelete, kBad };
+
+ValueLine ParseValueLine(const std::string& line, Value* value) {
   size_t pos = 0;
   std::string name;
   if (line[0] == '@') {
     pos = 1;
   } else if (!ReadQuoted(line, &pos, &name)) {
-    return false;
+    return ValueLine::kBad;
   }
-  if (pos >= line.size() || line[pos] != '=') return false;
+  while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
+  if (pos >= line.size() || line[pos] != '=') return ValueLine::kBad;
   value->name = Utf8ToWide(name);
-  return ParseData(Trim(std::string_view(line).substr(pos + 1)), value);
+  const std::string data = Trim(std::string_view(line).substr(pos + 1));
+  if (data == "-") return ValueLine::kDelete;
+  return ParseData(data, value) ? ValueLine::kSet : ValueLine::kBad;
 }
 
-// Joins lines continued with a trailing backslash, as the registry editor wraps long hex lists.
-std::vector<std::string> LogicalLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::string line, pending;
-  std::stringstream ss{std::string(text)};
-  while (std::getline(ss, line)) {
-    std::string t = Trim(line);
-    if (!pending.empty()) t = pending + t;
-    if (!t.empty() && t.back() == '\\' && t.find("hex") != std::string::npos) {
-      t.pop_back();
-      pending = t;
-      continue;
+// The text's lines, ended by CR LF, LF or CR alone.
+std::vector<std::string_view> PhysicalLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.push_back(text.substr(start));
+      break;
     }
-    pending.clear();
-    lines.push_back(t);
+    lines.push_back(text.substr(start, end - start));
+    start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
   }
-  if (!pending.empty()) lines.push_back(pending);
+  return lines;
+}
+
+// One entry of the file: a line, with the lines that continue it (a trailing backslash,
+// as the registry editor wraps long hex lists), and the number of its first line.
+struct LogicalLine {
+  std::string text;
+  size_t number = 0;
+};
+
+std::vector<LogicalLine> LogicalLines(std::string_view text) {
+  std::vector<LogicalLine> lines;
+  bool continued = false;
+  size_t number = 0;
+  for (std::string_view physical : PhysicalLines(text)) {
+    ++number;
+    std::string t = Trim(physical);
+    if (continued) {
+      lines.back().text += t;
+    } else {
+      lines.push_back({t, number});
+    }
+    std::string& joined = lines.back().text;
+    continued = !joined.empty() && joined.back() == '\\' && joined.find("hex") != std::string::npos;
+    if (continued) joined.pop_back();
+  }
   return lines;
 }
 
@@ -258,52 +297,106 @@ std::string ToUtf8Text(const std::string& raw) {
   return raw;
 }
 
-// A key path names every key from the hive root down: none of its parts may be empty (a
-// leading, trailing or doubled backslash), or the file written back could not be read.
-bool IsKeyPath(std::wstring_view path) {
-  return !path.empty() && path.front() != L'\\' && path.back() != L'\\' &&
-         path.find(L"\\\\") == std::wstring_view::npos;
+// Why a key path cannot be stored, or empty. Every part must be non-empty (a leading,
+// trailing or doubled backslash would not read back) and within the registry's limits.
+std::string KeyPathFault(std::wstring_view path) {
+  size_t depth = 0, start = 0;
+  for (;;) {
+    const size_t end = path.find(L'\\', start);
+    const size_t length = (end == std::wstring_view::npos ? path.size() : end) - start;
+    if (length == 0) return "not understood";
+    if (length > kMaxKeyNameLength) return "refused: a key name longer than " + std::to_string(kMaxKeyNameLength) + " characters";
+    if (end == std::wstring_view::npos) break;
+    if (++depth > kMaxKeyDepth) return "refused: a key deeper than " + std::to_string(kMaxKeyDepth) + " levels";
+    start = end + 1;
+  }
+  return {};
 }
+
+void RebuildIndex(Hive& hive) {
+  hive.index.clear();
+  for (size_t i = 0; i < hive.keys.size(); ++i) hive.index.emplace(FoldedText(hive.keys[i].path), i);
+}
+
+// Reads the entries of a file into the hive, noting the first line refused as its damage;
+// false when the file is no export file at all.
+class HiveParser {
+ public:
+  explicit HiveParser(Hive& hive) : hive_(hive) {}
+
+  bool Entry(const LogicalLine& line) {
+    if (line.text.empty() || line.text[0] == ';') return true;
+    if (!sawHeader_) {
+      if (line.text != kHeader && line.text != kOldHeader) {
+        hive_.damage = "not a registry export file (first line \"" + line.text + "\")";
+        return false;
+      }
+      sawHeader_ = true;
+      return true;
+    }
+    if (line.text.front() == '[' && line.text.back() == ']' && line.text.size() > 2) return KeyLine(line);
+    if (skipping_) return true;  // values of a deleted key are ignored, as the editor does
+    Value value;
+    const ValueLine kind = current_ == SIZE_MAX ? ValueLine::kBad : ParseValueLine(line.text, &value);
+    if (kind == ValueLine::kBad) return Refuse(line, "not understood: " + line.text);
+    if (value.name.size() > kMaxValueNameLength)
+      return Refuse(line, "refused: a value name longer than " + std::to_string(kMaxValueNameLength) + " characters");
+    Key& key = hive_.keys[current_];
+    if (kind == ValueLine::kDelete) {
+      std::erase_if(key.values, [&](const Value& v) { return SameTextIgnoringCase(v.name, value.name); });
+    } else if (Value* old = FindValue(key, value.name)) {
+      *old = std::move(value);
+    } else {
+      key.values.push_back(std::move(value));
+    }
+    return true;
+  }
+
+ private:
+  bool KeyLine(const LogicalLine& line) {
+    const bool deletion = line.text[1] == '-';
+    const std::wstring path = Utf8ToWide(line.text.substr(deletion ? 2 : 1, line.text.size() - (deletion ? 3 : 2)));
+    const std::string fault = KeyPathFault(path);
+    if (!fault.empty()) {
+      current_ = SIZE_MAX;
+      return Refuse(line, fault == "not understood" ? fault + ": " + line.text : fault);
+    }
+    skipping_ = deletion;
+    if (deletion) {
+      RemoveKeyTree(hive_, path);
+      current_ = SIZE_MAX;
+    } else {
+      EnsureKey(hive_, path, nullptr);
+      current_ = hive_.index.at(FoldedText(path));
+    }
+    return true;
+  }
+
+  // Keeps the first line refused; the lines after it are still read.
+  bool Refuse(const LogicalLine& line, const std::string& why) {
+    if (hive_.damage.empty()) hive_.damage = "line " + std::to_string(line.number) + " " + why;
+    return true;
+  }
+
+  Hive& hive_;
+  bool sawHeader_ = false;
+  bool skipping_ = false;
+  size_t current_ = SIZE_MAX;
+};
 
 }  // namespace
 
+bool IsStorableKeyPath(std::wstring_view path) { return KeyPathFault(path).empty(); }
+
 Hive ParseHive(std::string_view text) {
   Hive hive;
-  Key* current = nullptr;
-  bool sawHeader = false;
-  int lineNo = 0;
-  for (const std::string& line : LogicalLines(text)) {
-    ++lineNo;
-    if (line.empty() || line[0] == ';') continue;
-    if (!sawHeader) {
-      if (line != kHeader && line != kOldHeader) {
-        hive.damage = "not a registry export file (first line \"" + line + "\")";
-        return hive;
-      }
-      sawHeader = true;
-      continue;
-    }
-    if (line.front() == '[' && line.back() == ']' && line.size() > 2 && line[1] != '-') {
-      const std::wstring path = Utf8ToWide(line.substr(1, line.size() - 2));
-      if (IsKeyPath(path)) {
-        current = &EnsureKey(hive, path, nullptr);
-        continue;
-      }
-      current = nullptr;  // the values below belong to no key this reader can keep
-    }
-    Value value;
-    if (current == nullptr || !ParseValueLine(line, &value)) {
-      if (hive.damage.empty()) hive.damage = "line " + std::to_string(lineNo) + " not understood: " + line;
-      continue;
-    }
-    if (Value* old = FindValue(*current, value.name)) {
-      *old = value;
-    } else {
-      current->values.push_back(value);
-    }
-  }
+  HiveParser parser(hive);
+  for (const LogicalLine& line : LogicalLines(text))
+    if (!parser.Entry(line)) break;
   return hive;
 }
+
+Hive ParseHiveFile(const std::string& bytes) { return ParseHive(ToUtf8Text(bytes)); }
 
 std::string FormatHive(const Hive& hive) {
   std::string out = std::string(kHeader) + "\r\n";
@@ -324,51 +417,73 @@ std::string FormatHive(const Hive& hive) {
 std::string HiveFilePath() { return HostConfigFolder() + "/registry.reg"; }
 
 Hive LoadHive() {
-  std::ifstream in(HiveFilePath(), std::ios::binary);
-  if (!in) return {};
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ParseHive(ToUtf8Text(ss.str()));
+  const std::string path = HiveFilePath();
+  std::string bytes, why;
+  bool missing = false;
+  Hive hive;
+  if (ReadRegularFile(path, kMaxHiveFileBytes, bytes, why, &missing)) {
+    hive = ParseHiveFile(bytes);
+  } else if (!missing) {
+    hive.damage = why;
+  }
+  if (!hive.damage.empty()) ReportOnce("Registry file " + path + ": " + hive.damage);
+  return hive;
 }
 
 bool SaveHive(const Hive& hive) {
   if (!hive.damage.empty()) return false;
-  std::string path = HiveFilePath();
+  const std::string path = HiveFilePath();
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-  std::string temp = path + ".tmp." + std::to_string(getpid());
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (fd < 0) return false;
-  std::string text = FormatHive(hive);
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
+  const std::string text = FormatHive(hive);
+  std::string why;
+  return WriteWholeFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), true, why) ==
+         WriteOutcome::kDone;
+}
+
+HiveLock::HiveLock() {
+  const std::string path = HiveFilePath() + ".lock";
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
   }
-  bool ok = done == text.size() && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+}
+
+HiveLock::~HiveLock() {
+  if (fd_ >= 0) ::close(fd_);  // releases the lock
 }
 
 Key* FindKey(Hive& hive, std::wstring_view path) {
-  for (Key& key : hive.keys)
-    if (SameTextIgnoringCase(key.path, path)) return &key;
-  return nullptr;
+  auto found = hive.index.find(FoldedText(path));
+  return found == hive.index.end() ? nullptr : &hive.keys[found->second];
 }
 
 Key& EnsureKey(Hive& hive, std::wstring_view path, bool* created) {
   if (created) *created = false;
   if (Key* key = FindKey(hive, path)) return *key;
-  size_t cut = path.rfind(L'\\');
-  if (cut != std::wstring_view::npos) EnsureKey(hive, path.substr(0, cut), nullptr);
+  // The missing parents are made from the top down, each part of the path in turn.
+  for (size_t end = path.find(L'\\'); end != std::wstring_view::npos; end = path.find(L'\\', end + 1)) {
+    const std::wstring_view parent = path.substr(0, end);
+    if (FindKey(hive, parent) == nullptr) {
+      hive.index.emplace(FoldedText(parent), hive.keys.size());
+      hive.keys.push_back(Key{std::wstring(parent), {}});
+    }
+  }
   if (created) *created = true;
+  hive.index.emplace(FoldedText(path), hive.keys.size());
   hive.keys.push_back(Key{std::wstring(path), {}});
   return hive.keys.back();
+}
+
+void RemoveKeyTree(Hive& hive, std::wstring_view path) {
+  const std::wstring folded = FoldedText(path);
+  const size_t before = hive.keys.size();
+  std::erase_if(hive.keys, [&](const Key& key) {
+    const std::wstring name = FoldedText(key.path);
+    return name.starts_with(folded) && (name.size() == folded.size() || name[folded.size()] == L'\\');
+  });
+  if (hive.keys.size() != before) RebuildIndex(hive);
 }
 
 Value* FindValue(Key& key, std::wstring_view name) {

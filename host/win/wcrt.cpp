@@ -1,13 +1,16 @@
 #include "wcrt.h"
+#include "hostfiles.h"
 #include "textcase.h"
 #include "wideutf8.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <clocale>
 #include <cstdint>
 #include <cwctype>
+#include <limits>
 
 namespace pelvarhost {
 
@@ -80,14 +83,32 @@ std::wstring Utf8ToWide(std::string_view text) {
 
 }  // namespace pelvarhost
 
+namespace {
+
+// Reading opens regular files only; a folder is refused as Windows refuses it.
+errno_t OpenForReading(FILE** file, const std::string& path) {
+  std::string why;
+  const int fd = pelvarhost::OpenRegularFile(path, std::numeric_limits<std::uint64_t>::max(), nullptr, why);
+  if (fd < 0) return errno == EISDIR ? EACCES : errno;
+  *file = ::fdopen(fd, "rb");
+  if (*file != nullptr) return 0;
+  const int error = errno;
+  ::close(fd);
+  return error;
+}
+
+}  // namespace
+
 errno_t _wfopen_s(FILE** file, const wchar_t* path, const wchar_t* mode) {
   if (file == nullptr) return EINVAL;
   *file = nullptr;
   if (path == nullptr || mode == nullptr) return EINVAL;
   std::string narrowMode = pelvarhost::WideToUtf8(mode);
+  const std::string narrowPath = pelvarhost::WideToUtf8(path);
+  if (narrowMode.starts_with('r') && narrowMode.find('+') == std::string::npos) return OpenForReading(file, narrowPath);
   // The Windows runtime ignores its text/binary letters here; on this platform "b" is a no-op too.
   errno = 0;
-  *file = std::fopen(pelvarhost::WideToUtf8(path).c_str(), narrowMode.c_str());
+  *file = std::fopen(narrowPath.c_str(), narrowMode.c_str());
   if (*file == nullptr) return errno != 0 ? errno : ENOENT;
   // Windows refuses to open a folder as a file; this platform's fopen does not.
   struct stat info {};
@@ -135,6 +156,12 @@ bool SameTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
   for (size_t i = 0; i < a.size(); ++i)
     if (UpperCase(a[i]) != UpperCase(b[i])) return false;
   return true;
+}
+
+std::wstring FoldedText(std::wstring_view text) {
+  std::wstring folded(text);
+  for (wchar_t& c : folded) c = static_cast<wchar_t>(UpperCase(c));
+  return folded;
 }
 
 }  // namespace pelvarhost

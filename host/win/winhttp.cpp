@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "hostfiles.h"
 #include "wideutf8.h"
 #include "winhttpconfig.h"
 
@@ -37,6 +38,8 @@ constexpr int kDefaultReceiveTimeoutMs = 30000;
 constexpr long kLowSpeedBytesPerSecond = 1;
 constexpr int kPollIntervalMs = 50;
 constexpr long kMaxRedirects = 10;
+// The largest file a folder route answers with.
+constexpr std::uint64_t kMaxServedFileBytes = std::uint64_t{1} << 30;
 
 struct Timeouts {
   int connectMs = kDefaultConnectTimeoutMs;
@@ -264,7 +267,9 @@ CURLcode AddCertificateAuthorities(CURL*, void* sslContext, void* user) {
   auto* request = static_cast<Request*>(user);
   X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(sslContext));
   for (const std::string& file : request->caFiles) {
-    BIO* bio = BIO_new_file(file.c_str(), "r");
+    std::string pem, why;
+    if (!pelvarhost::ReadRegularFile(file, pelvarhost::http::kMaxConfigFileBytes, pem, why)) continue;
+    BIO* bio = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
     if (bio == nullptr) continue;
     while (X509* certificate = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
       X509_STORE_add_cert(store, certificate);
@@ -294,13 +299,10 @@ void AnswerFromFolder(Request& request, const std::string& folder) {
   request.head.status = 404;
   std::error_code ec;
   std::filesystem::path file = std::filesystem::path(folder) / path.substr(std::min(path.find_first_not_of('/'), path.size()));
-  if (SafeRelativePath(path) && std::filesystem::is_regular_file(file, ec)) {
-    std::ifstream in(file, std::ios::binary);
-    std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.bad()) {
-      request.head.status = 200;
-      request.pending = std::move(body);
-    }
+  std::string body, why;
+  if (SafeRelativePath(path) && pelvarhost::ReadRegularFile(file.string(), kMaxServedFileBytes, body, why)) {
+    request.head.status = 200;
+    request.pending = std::move(body);
   }
   if (request.head.status != 200) request.pending = "Not Found";
   request.head.contentLength = request.pending.size();

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "hostconfig.h"
+#include "hostfiles.h"
 #include "textcase.h"
 #include "wideutf8.h"
 
@@ -160,10 +161,11 @@ NetworkConfig ParseNetworkConfig(std::string_view text, const std::string& baseF
 std::string NetworkConfigPath() { return HostConfigFolder() + "/winhttp.conf"; }
 
 NetworkConfig LoadNetworkConfig() {
-  std::ifstream in(NetworkConfigPath(), std::ios::binary);
-  std::stringstream text;
-  if (in) text << in.rdbuf();
-  NetworkConfig config = ParseNetworkConfig(text.str(), HostConfigFolder());
+  std::string text, why;
+  bool missing = false;
+  const bool read = ReadRegularFile(NetworkConfigPath(), kMaxConfigFileBytes, text, why, &missing);
+  NetworkConfig config = ParseNetworkConfig(text, HostConfigFolder());
+  if (!read && !missing) config.problems.push_back("winhttp.conf ignored: " + why);
   ReportProblems(config);
   HostRoute index;
   index.name = kSurveyIndexHost;

@@ -13,12 +13,16 @@
 // file does not route keeps the host's built-in route, if any (the survey index server is
 // answered from the index shipped beside the program).
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pelvarhost::http {
+
+// The largest configuration or certificate file read.
+inline constexpr std::uint64_t kMaxConfigFileBytes = std::uint64_t{16} << 20;
 
 struct HostRoute {
   std::string name;     // host name, compared without regard to case

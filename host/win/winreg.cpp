@@ -1,5 +1,6 @@
 // The registry functions over the hive file. Every call reads the file afresh and every
-// change writes it back at once, so that several host processes see one registry.
+// change writes it back at once, so that several host processes see one registry; a change
+// reads and writes under the hive's file lock, so that no process's change is lost.
 #include <mutex>
 #include <set>
 
@@ -101,6 +102,8 @@ LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSA
   std::wstring path;
   LSTATUS status = ERROR_SUCCESS;
   if (!ResolvePath(hKey, lpSubKey, &path, &status)) return status;
+  if (!pelvarhost::reg::IsStorableKeyPath(path)) return ERROR_INVALID_PARAMETER;
+  pelvarhost::reg::HiveLock fileLock;
   Hive hive = pelvarhost::reg::LoadHive();
   bool created = false;
   std::wstring storedPath = pelvarhost::reg::EnsureKey(hive, path, &created).path;
@@ -141,7 +144,9 @@ LSTATUS RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType
 
 LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData) {
   if (lpData == nullptr && cbData != 0) return ERROR_INVALID_PARAMETER;
+  if (NameOf(lpValueName).size() > pelvarhost::reg::kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(RegistryMutex());
+  pelvarhost::reg::HiveLock fileLock;
   Hive hive;
   Key* key = nullptr;
   LSTATUS status = KeyFor(hKey, KEY_SET_VALUE, &hive, &key);
@@ -158,6 +163,7 @@ LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, cons
 
 LSTATUS RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
   std::lock_guard lock(RegistryMutex());
+  pelvarhost::reg::HiveLock fileLock;
   Hive hive;
   Key* key = nullptr;
   LSTATUS status = KeyFor(hKey, KEY_SET_VALUE, &hive, &key);
@@ -178,6 +184,7 @@ LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   std::wstring path;
   LSTATUS status = ERROR_SUCCESS;
   if (!ResolvePath(hKey, lpSubKey, &path, &status)) return status;
+  pelvarhost::reg::HiveLock fileLock;
   Hive hive = pelvarhost::reg::LoadHive();
   if (pelvarhost::reg::FindKey(hive, path) == nullptr) return ERROR_FILE_NOT_FOUND;
   std::wstring prefix = path + L"\\";
@@ -185,7 +192,7 @@ LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     if (key.path.size() > prefix.size() && pelvarhost::SameTextIgnoringCase(key.path.substr(0, prefix.size()), prefix))
       return ERROR_ACCESS_DENIED;  // Windows refuses to delete a key that has subkeys
   }
-  std::erase_if(hive.keys, [&](const Key& key) { return pelvarhost::SameTextIgnoringCase(key.path, path); });
+  pelvarhost::reg::RemoveKeyTree(hive, path);
   return Save(hive);
 }
 

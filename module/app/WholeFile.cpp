@@ -1,37 +1,24 @@
 #include "app/WholeFile.h"
 
-#include <windows.h>
-
-#include <cstdio>
-
-std::wstring WriteTemporaryFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
-  std::wstring temporary = path + kTemporarySuffix;
-  FILE* file = nullptr;
-  if (_wfopen_s(&file, temporary.c_str(), L"wb") != 0 || file == nullptr) return {};
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
-                 std::ferror(file) == 0;
-  bool closed = std::fclose(file) == 0;
-  if (written && closed) return temporary;
-  DeleteFileW(temporary.c_str());
-  return {};
-}
-
-RenameOutcome CommitTemporaryFile(const std::wstring& temporary, const std::wstring& path, bool replace) {
-  if (MoveFileExW(temporary.c_str(), path.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) return RenameOutcome::kDone;
-  if (!replace && GetLastError() == ERROR_ALREADY_EXISTS) return RenameOutcome::kNameTaken;
-  DeleteFileW(temporary.c_str());
-  return RenameOutcome::kFailed;
-}
+#include <wcrt.h>
 
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
-  std::wstring temporary = WriteTemporaryFile(path, bytes);
-  return !temporary.empty() && CommitTemporaryFile(temporary, path, true) == RenameOutcome::kDone;
+  return pvWriteWholeFileW(path.c_str(), bytes.data(), bytes.size()) == 0;
 }
 
 bool WriteNewWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
-  std::wstring temporary = WriteTemporaryFile(path, bytes);
-  if (temporary.empty()) return false;
-  RenameOutcome outcome = CommitTemporaryFile(temporary, path, false);
-  if (outcome == RenameOutcome::kNameTaken) DeleteFileW(temporary.c_str());
-  return outcome == RenameOutcome::kDone;
+  const wchar_t* name = path.c_str();
+  return pvWriteNewFileW(&name, 1, bytes.data(), bytes.size(), nullptr) == 0;
+}
+
+int WriteFirstFreeFile(const std::vector<std::wstring>& paths, std::span<const std::uint8_t> bytes,
+                       std::wstring& failed) {
+  failed.clear();
+  std::vector<const wchar_t*> names;
+  for (const std::wstring& path : paths) names.push_back(path.c_str());
+  size_t chosen = 0;
+  const errno_t status = pvWriteNewFileW(names.data(), names.size(), bytes.data(), bytes.size(), &chosen);
+  if (status == 0) return static_cast<int>(chosen);
+  if (!paths.empty()) failed = paths.front();
+  return -1;
 }

@@ -102,7 +102,7 @@ std::wstring FirstFreeCropPath(const std::wstring& sourcePath) {
   const std::wstring stem = (hasExtension ? sourcePath.substr(0, dot) : sourcePath) + kCropSuffix;
   for (int number = 1; number <= kLastCropNumber; ++number) {
     std::wstring path = stem + (number == 1 ? L"" : std::to_wstring(number)) + kCloudExtension;
-    if (!FileExists(path) && !FileExists(path + kTemporarySuffix)) return path;
+    if (!FileExists(path)) return path;
   }
   return {};
 }

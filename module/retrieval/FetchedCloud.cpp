@@ -60,19 +60,8 @@ std::wstring FetchFileName(double centreX, double centreY, int k) {
 
 std::wstring WriteFetchedCloud(const std::wstring& folder, double centreX, double centreY,
                                const std::vector<std::uint8_t>& image, std::wstring& failedPath) {
-  std::wstring first = folder + FetchFileName(centreX, centreY, 1);
-  std::wstring temporary = WriteTemporaryFile(first, image);
-  failedPath = first;
-  if (temporary.empty()) return {};
-  for (int k = 1; k <= kMaxFetchNames; ++k) {
-    std::wstring path = folder + FetchFileName(centreX, centreY, k);
-    RenameOutcome outcome = CommitTemporaryFile(temporary, path, false);
-    if (outcome == RenameOutcome::kDone) return path;
-    if (outcome == RenameOutcome::kFailed) {
-      failedPath = path;
-      return {};
-    }
-  }
-  DeleteFileW(temporary.c_str());
-  return {};
+  std::vector<std::wstring> names;
+  for (int k = 1; k <= kMaxFetchNames; ++k) names.push_back(folder + FetchFileName(centreX, centreY, k));
+  const int chosen = WriteFirstFreeFile(names, image, failedPath);
+  return chosen < 0 ? std::wstring() : names[static_cast<size_t>(chosen)];
 }

@@ -22,7 +22,8 @@ class TinTriangulation {
 
   // Adds points in order. A point at the plan position of a vertex already there (or
   // earlier in the same call) replaces that vertex's elevation, as a TIN keeps one
-  // elevation per position. Coordinates must be finite.
+  // elevation per position. A point with a non-finite coordinate is dropped (a crafted
+  // drawing may hold one; no triangulation can place it).
   void Add(const std::vector<AcGePoint3d>& points);
   void Clear();
 

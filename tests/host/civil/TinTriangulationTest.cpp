@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <random>
 
@@ -157,3 +158,24 @@ TEST(TinTriangulation, RepeatedPositionsAcrossManyCallsKeepOneVertexWithTheLastE
     for (std::uint32_t v : face) reached.at(v) = true;
   EXPECT_EQ(std::count(reached.begin(), reached.end(), false), 0);
 }
+
+namespace {
+
+// A crafted drawing can hold vertices no triangulation can place: they are dropped, and the
+// finite ones triangulate as if the others were never there.
+TEST(TinTriangulation, NonFiniteVerticesAreDropped) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<AcGePoint3d> square = {{0, 0, 1}, {10, 0, 2}, {10, 10, 3}, {0, 10, 4}};
+  for (const AcGePoint3d& bad : {AcGePoint3d(inf, 0, 0), AcGePoint3d(0, -inf, 0), AcGePoint3d(nan, 5, 0),
+                                 AcGePoint3d(5, 5, nan), AcGePoint3d(5, 5, inf)}) {
+    std::vector<AcGePoint3d> points = square;
+    points.insert(points.begin() + 2, bad);
+    TinTriangulation tin;
+    tin.Add(points);
+    EXPECT_EQ(tin.Vertices().size(), 4u);
+    EXPECT_EQ(tin.FaceCount(), 2u);
+  }
+}
+
+}  // namespace

@@ -197,7 +197,7 @@ TEST(DrawingFile, SavingLeavesNoTemporaryFileAndReportsFailure) {
   EXPECT_EQ(1u, files);
   const std::wstring nowhere = (folder / "no" / "such" / "x.pvd").wstring();
   EXPECT_EQ(Acad::eFileAccessErr, sample.db.saveAs(nowhere.c_str()));
-  EXPECT_EQ(0u, pelvarhost::LastDrawingFileError().rfind(L"cannot create \"", 0));
+  EXPECT_EQ(0u, pelvarhost::LastDrawingFileError().rfind(L"cannot create \"", 0)) << pelvarhost::LastDrawingFileError();
   std::filesystem::remove_all(folder);
 }
 

@@ -113,8 +113,8 @@ TEST(CropNames, TheFirstFreeNameBesideTheSourceIsTaken) {
   EXPECT_EQ(FirstFreeCropPath(source), Wide(folder / "tile_crop.kmt"));
   touch(folder / "tile_crop.kmt");
   EXPECT_EQ(FirstFreeCropPath(source), Wide(folder / "tile_crop2.kmt"));
-  touch(folder / "tile_crop2.kmt.partial");  // a save of that name was cut short
-  EXPECT_EQ(FirstFreeCropPath(source), Wide(folder / "tile_crop3.kmt"));
+  touch(folder / "tile_crop2.kmt.partial");  // a leftover of a killed save takes no name
+  EXPECT_EQ(FirstFreeCropPath(source), Wide(folder / "tile_crop2.kmt"));
   EXPECT_EQ(FirstFreeCropPath(Wide(folder / "tile_crop.kmt")), Wide(folder / "tile_crop_crop.kmt"));
   fs::create_directories(folder / "v1.2");
   EXPECT_EQ(FirstFreeCropPath(Wide(folder / "v1.2" / "tile")), Wide(folder / "v1.2" / "tile_crop.kmt"));
@@ -126,12 +126,10 @@ TEST(CropFiles, SavingNeverLeavesAPartialFileAndNeverReplacesOne) {
   const std::vector<uint8_t> bytes(3000, 7);
   EXPECT_TRUE(WriteNewWholeFile(Wide(folder / "a.kmt"), bytes));
   EXPECT_EQ(fs::file_size(folder / "a.kmt"), 3000u);
-  EXPECT_FALSE(fs::exists(folder / "a.kmt.partial"));
-  // The temporary name is taken by a folder: nothing is written and nothing is removed.
-  fs::create_directories(folder / "b.kmt.partial");
-  EXPECT_FALSE(WriteNewWholeFile(Wide(folder / "b.kmt"), bytes));
-  EXPECT_FALSE(fs::exists(folder / "b.kmt"));
-  EXPECT_TRUE(fs::is_directory(folder / "b.kmt.partial"));
+  // A taken name is never replaced, and nothing is left beside it.
+  EXPECT_FALSE(WriteNewWholeFile(Wide(folder / "a.kmt"), std::vector<uint8_t>(10, 1)));
+  EXPECT_EQ(fs::file_size(folder / "a.kmt"), 3000u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
   EXPECT_FALSE(WriteNewWholeFile(Wide(folder / "no such folder" / "c.kmt"), bytes));
 }
 

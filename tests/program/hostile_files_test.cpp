@@ -1,0 +1,67 @@
+// The program with files that are not what they seem and limits that bite: each ends in a
+// message (status 1 for what cannot be opened), never in a hang, a crash or a signal.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "tests/support/pelvar_run.h"
+
+namespace fs = std::filesystem;
+using pelvartest::PelvarRun;
+using pelvartest::RunPelvar;
+using pelvartest::TempFolder;
+
+namespace {
+
+// Commands that draw `count` points.
+std::string Points(int count) {
+  std::string script;
+  for (int i = 0; i < count; ++i) script += "POINT " + std::to_string(i) + ",1\n";
+  return script;
+}
+
+TEST(HostileFiles, WhatCannotBeReadOrWrittenIsReportedAndTheRunGoesOnOrEndsWithStatusOne) {
+  struct Case {
+    const char* what;
+    std::string before;  // a run without the limit first
+    std::string script;
+    std::vector<std::string> args;
+    std::string shell;
+    int status;
+    std::string said;  // in standard output, or standard error for status 1
+  } cases[] = {
+      {"a device as the drawing", "", "", {"/dev/zero"}, "", 1, "cannot open drawing /dev/zero"},
+      {"a FIFO as the drawing", "", "", {"fifo.pvd"}, "mkfifo fifo.pvd", 1, "cannot open drawing fifo.pvd"},
+      {"a FIFO as the script", "", "", {}, "rm script.scr; mkfifo script.scr", 1, "cannot read script"},
+      {"a save beyond the file-size limit", Points(100) + "SAVEAS\nbig.pvd\n", "POINT 5,5\nSAVE\nPOINT 6,6\n",
+       {"big.pvd"}, "ulimit -f 2", 0, "Cannot save big.pvd: cannot write \"big.pvd\": File too large\nCommand: POINT"},
+  };
+  for (const Case& c : cases) {
+    TempFolder home("hostile");
+    if (!c.before.empty()) {
+      ASSERT_EQ(RunPelvar(home.path(), c.before).exitCode, 0) << c.what;
+    }
+    const PelvarRun run = RunPelvar(home.path(), c.script, c.args, c.shell);
+    EXPECT_EQ(run.exitCode, c.status) << c.what << "\n" << run.out << run.err;
+    EXPECT_NE((c.status == 0 ? run.out : run.err).find(c.said), std::string::npos) << c.what << "\n" << run.out << run.err;
+    for (const auto& entry : fs::directory_iterator(home.path()))
+      EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << c.what;
+  }
+}
+
+// SAVE keeps the drawing's mode and writes through a link to the file it names.
+TEST(HostileFiles, SaveKeepsTheModeAndTheLink) {
+  TempFolder home("savelink");
+  ASSERT_EQ(RunPelvar(home.path(), "POINT 1,1\nSAVEAS\nreal.pvd\n").exitCode, 0);
+  fs::permissions(home / "real.pvd", fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("real.pvd", home / "link.pvd");
+  const PelvarRun run = RunPelvar(home.path(), "POINT 2,2\nSAVE\n", {"link.pvd"});
+  EXPECT_NE(run.out.find("Saved link.pvd"), std::string::npos) << run.out;
+  EXPECT_TRUE(fs::is_symlink(home / "link.pvd"));
+  EXPECT_EQ(fs::status(home / "real.pvd").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_NE(RunPelvar(home.path(), "LIST\nALL\n", {"real.pvd"}).out.find("2 entities in model space."),
+            std::string::npos);
+}
+
+}  // namespace
