@@ -237,7 +237,8 @@ bool PendingFile::Finish(std::string& error) {
 }
 
 WriteOutcome PendingFile::Commit(const std::string& target, bool replace, std::string& error) {
-  const std::string resolved = FollowLinks(target);
+  // A replacement goes through a link to its file; a new file takes no name a link holds.
+  const std::string resolved = replace ? FollowLinks(target) : target;
   bool taken = false;
   const bool moved = replace ? ::rename(temporary_.c_str(), resolved.c_str()) == 0
                              : RenameWithoutReplacing(temporary_, resolved, &taken);

@@ -42,8 +42,8 @@ class PendingFile {
   bool Write(std::span<const std::uint8_t> bytes, std::string& error);
   // Flushes to disk and closes; nothing more can be written.
   bool Finish(std::string& error);
-  // Renames the finished file to `target` (links followed); without `replace` a taken name
-  // is kNameTaken and the file stays for another name.
+  // Renames the finished file to `target` (replacing through links); without `replace` a
+  // taken name (a link included) is kNameTaken and the file stays for another name.
   WriteOutcome Commit(const std::string& target, bool replace, std::string& error);
 
  private:

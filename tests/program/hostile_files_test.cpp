@@ -36,13 +36,18 @@ TEST(HostileFiles, WhatCannotBeReadOrWrittenIsReportedAndTheRunGoesOnOrEndsWithS
       {"a FIFO as the script", "", "", {}, "rm script.scr; mkfifo script.scr", 1, "cannot read script"},
       {"a save beyond the file-size limit", Points(100) + "SAVEAS\nbig.pvd\n", "POINT 5,5\nSAVE\nPOINT 6,6\n",
        {"big.pvd"}, "ulimit -f 2", 0, "Cannot save big.pvd: cannot write \"big.pvd\": File too large\nCommand: POINT"},
+      {"an export beyond the file-size limit", Points(100) + "DXFOUT site.dxf\nSAVEAS\nbig.pvd\n",
+       "POINT 5,5\nDXFOUT site.dxf\n", {"big.pvd"}, "ulimit -f 2", 0,
+       "DXFOUT failed: cannot write \"site.dxf\": File too large"},
   };
   for (const Case& c : cases) {
     TempFolder home("hostile");
     if (!c.before.empty()) {
       ASSERT_EQ(RunPelvar(home.path(), c.before).exitCode, 0) << c.what;
     }
+    const std::string exportBefore = pelvartest::ReadWholeFile(home / "site.dxf");
     const PelvarRun run = RunPelvar(home.path(), c.script, c.args, c.shell);
+    EXPECT_EQ(pelvartest::ReadWholeFile(home / "site.dxf"), exportBefore) << c.what;  // whole or not at all
     EXPECT_EQ(run.exitCode, c.status) << c.what << "\n" << run.out << run.err;
     EXPECT_NE((c.status == 0 ? run.out : run.err).find(c.said), std::string::npos) << c.what << "\n" << run.out << run.err;
     for (const auto& entry : fs::directory_iterator(home.path()))
