@@ -174,4 +174,33 @@ TEST(PelvarProgram, ZoomAndRegenRunThroughTheirPrompts) {
   EXPECT_NE(run.out.find("Specify opposite corner: 0,0\nThe window has no area.\n"), std::string::npos) << run.out;
 }
 
+// An answer longer than its prompt can take is refused with the reason and asked again;
+// the command goes on with the next answer.
+TEST(PelvarProgram, AnAnswerTooLongIsRefusedWithItsLengthAndAskedAgain) {
+  const struct {
+    std::string script;
+    std::string refusal;
+    std::string then;
+  } cases[] = {
+      {"PNGOUT\n" + std::string(5004, 'p') + "\nshort.png\n\n\n",
+       "\nThe answer is too long: 5004 characters, at most 1023.\nPNG file <view.png>: short.png\n",
+       "\nView written to short.png (1600 x 1000).\n"},
+      {"LAYER\nMake\n" + std::string(100000, 'L') + "\nroads\n\n",
+       "\nThe answer is too long: 100000 characters, at most 255.\nEnter name for new layer: roads\n",
+       "\nEnter an option [?/Make/Set]: \n"},
+      {"CIVILCS\n" + std::string(100000, 'C') + "\nEPSG:2240\n",
+       "\nThe answer is too long: 100000 characters, at most 255.\nCoordinate system code <(none)>: EPSG:2240\n",
+       "\nCoordinate system code set to \"EPSG:2240\".\n"},
+  };
+  for (const auto& c : cases) {
+    TempFolder home("longanswer");
+    PelvarRun run = RunPelvar(home.path(), c.script);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const size_t refused = run.out.find(c.refusal);
+    const std::string tail = run.out.substr(run.out.size() > 600 ? run.out.size() - 600 : 0);
+    ASSERT_NE(refused, std::string::npos) << tail;
+    EXPECT_NE(run.out.find(c.then, refused), std::string::npos) << tail;
+  }
+}
+
 }  // namespace
