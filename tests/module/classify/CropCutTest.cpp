@@ -11,6 +11,7 @@
 #include "app/WholeFile.h"
 #include "classify/CropCut.h"
 #include "cloudfile/CloudReader.h"
+#include "cloudfile/KmqFormat.h"
 #include "tests/module/classify/ClassifyFixture.h"
 #include "tests/module/classify/ExactCloud.h"
 
@@ -133,6 +134,31 @@ TEST(CropFiles, SavingNeverLeavesAPartialFileAndNeverReplacesOne) {
   EXPECT_FALSE(fs::exists(folder / "b.kmt"));
   EXPECT_TRUE(fs::is_directory(folder / "b.kmt.partial"));
   EXPECT_FALSE(WriteNewWholeFile(Wide(folder / "no such folder" / "c.kmt"), bytes));
+}
+
+// However far the rectangle reaches, the new header describes no more than the source's own
+// extent (65535 ft square from 1000, 2000), and the reader takes it.
+TEST(CropFiles, ARectangleBeyondTheCloudIsCutToItsExtentForTheHeader) {
+  crafted::Cloud cloud = ExactCloud();
+  cloud.points = {PointAt(1010, 2010, 4, 2, 100), PointAt(1030, 2020, 5, 2, 200)};
+  const KmqData data = ImageOf(cloud, 2);
+  const struct {
+    CropRect rect;
+    double centreX, centreY;
+    float halfSize;
+  } cases[] = {
+      {CropRectOf(-1e308, -1e308, 1e308, 1e308), 1000 + 32767.5, 2000 + 32767.5, 32767.5f},
+      {CropRectOf(-1e308, 2000, 1e308, 2040), 1000 + 32767.5, 2020, 32767.5f},
+      {CropRectOf(1010, 1e300, 1050, -1e300), 1030, 2000 + 32767.5, 32767.5f},
+  };
+  for (const auto& c : cases) {
+    const std::vector<uint8_t> bytes = BuildCropFile(data, KeepPointsInside(data, nullptr, c.rect), c.rect);
+    EXPECT_EQ(CloudHeaderFailure(bytes), nullptr);
+    const KmqHeader header = ParseKmqHeader(bytes.data());
+    EXPECT_EQ(header.centerX, c.centreX);
+    EXPECT_EQ(header.centerY, c.centreY);
+    EXPECT_EQ(header.halfSize, c.halfSize);
+  }
 }
 
 // A generated tile with edits: the cropped file read back holds exactly the points of the
