@@ -177,29 +177,20 @@ TEST(PelvarProgram, ZoomAndRegenRunThroughTheirPrompts) {
 // An answer longer than its prompt can take is refused with the reason and asked again;
 // the command goes on with the next answer.
 TEST(PelvarProgram, AnAnswerTooLongIsRefusedWithItsLengthAndAskedAgain) {
-  const struct {
-    std::string script;
-    std::string refusal;
-    std::string then;
-  } cases[] = {
+  const std::string tooLong = "\nThe answer is too long: ";
+  const std::pair<std::string, std::string> cases[] = {  // the script, what it prints from the refusal on
       {"PNGOUT\n" + std::string(5004, 'p') + "\nshort.png\n\n\n",
-       "\nThe answer is too long: 5004 characters, at most 1023.\nPNG file <view.png>: short.png\n",
-       "\nView written to short.png (1600 x 1000).\n"},
+       tooLong + "5004 characters, at most 1023.\nPNG file <view.png>: short.png\nImage width <1600>: "},
       {"LAYER\nMake\n" + std::string(100000, 'L') + "\nroads\n\n",
-       "\nThe answer is too long: 100000 characters, at most 255.\nEnter name for new layer: roads\n",
-       "\nEnter an option [?/Make/Set]: \n"},
+       tooLong + "100000 characters, at most 255.\nEnter name for new layer: roads\nCurrent layer: roads\n"},
       {"CIVILCS\n" + std::string(100000, 'C') + "\nEPSG:2240\n",
-       "\nThe answer is too long: 100000 characters, at most 255.\nCoordinate system code <(none)>: EPSG:2240\n",
-       "\nCoordinate system code set to \"EPSG:2240\".\n"},
-  };
-  for (const auto& c : cases) {
+       tooLong + "100000 characters, at most 255.\nCoordinate system code <(none)>: EPSG:2240\n"
+                 "Coordinate system code set to \"EPSG:2240\"."}};
+  for (const auto& [script, refusal] : cases) {
     TempFolder home("longanswer");
-    PelvarRun run = RunPelvar(home.path(), c.script);
+    PelvarRun run = RunPelvar(home.path(), script);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    const size_t refused = run.out.find(c.refusal);
-    const std::string tail = run.out.substr(run.out.size() > 600 ? run.out.size() - 600 : 0);
-    ASSERT_NE(refused, std::string::npos) << tail;
-    EXPECT_NE(run.out.find(c.then, refused), std::string::npos) << tail;
+    EXPECT_NE(run.out.find(refusal), std::string::npos) << run.out.substr(run.out.size() > 600 ? run.out.size() - 600 : 0);
   }
 }
 

@@ -142,22 +142,14 @@ TEST(CropFiles, ARectangleBeyondTheCloudIsCutToItsExtentForTheHeader) {
   crafted::Cloud cloud = ExactCloud();
   cloud.points = {PointAt(1010, 2010, 4, 2, 100), PointAt(1030, 2020, 5, 2, 200)};
   const KmqData data = ImageOf(cloud, 2);
-  const struct {
-    CropRect rect;
-    double centreX, centreY;
-    float halfSize;
-  } cases[] = {
-      {CropRectOf(-1e308, -1e308, 1e308, 1e308), 1000 + 32767.5, 2000 + 32767.5, 32767.5f},
-      {CropRectOf(-1e308, 2000, 1e308, 2040), 1000 + 32767.5, 2020, 32767.5f},
-      {CropRectOf(1010, 1e300, 1050, -1e300), 1030, 2000 + 32767.5, 32767.5f},
-  };
-  for (const auto& c : cases) {
-    const std::vector<uint8_t> bytes = BuildCropFile(data, KeepPointsInside(data, nullptr, c.rect), c.rect);
+  const std::tuple<CropRect, double, double> cases[] = {  // the rectangle, the centre it gives
+      {CropRectOf(-1e308, -1e308, 1e308, 1e308), 1000 + 32767.5, 2000 + 32767.5},
+      {CropRectOf(1010, 1e300, 1050, -1e300), 1030, 2000 + 32767.5}};
+  for (const auto& [rect, centreX, centreY] : cases) {
+    const std::vector<uint8_t> bytes = BuildCropFile(data, KeepPointsInside(data, nullptr, rect), rect);
     EXPECT_EQ(CloudHeaderFailure(bytes), nullptr);
     const KmqHeader header = ParseKmqHeader(bytes.data());
-    EXPECT_EQ(header.centerX, c.centreX);
-    EXPECT_EQ(header.centerY, c.centreY);
-    EXPECT_EQ(header.halfSize, c.halfSize);
+    EXPECT_EQ(std::make_tuple(header.centerX, header.centerY, header.halfSize), std::make_tuple(centreX, centreY, 32767.5f));
   }
 }
 

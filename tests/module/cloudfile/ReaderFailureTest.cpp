@@ -234,21 +234,6 @@ TEST_F(ReaderFailure, FirstFailingCheckIsReported) {
   EXPECT_EQ(Refusal(c.Bytes()), L"truncated point data");
 }
 
-// A writer checks the header of a new file as the reader will, before writing it.
-TEST_F(ReaderFailure, TheHeaderCheckBeforeWritingSaysWhatTheReaderWould) {
-  Cloud web = ValidCloud(), mismatch = ValidCloud(), infinite = ValidCloud(), empty = ValidCloud(0);
-  web.magic = "KMT1";
-  mismatch.version = 1;
-  infinite.halfSize = std::numeric_limits<float>::infinity();
-  for (const Cloud& refused : {web, mismatch, infinite, empty}) {
-    const wchar_t* failure = CloudHeaderFailure(refused.Bytes());
-    ASSERT_NE(failure, nullptr);
-    EXPECT_EQ(failure, Refusal(refused.Bytes()));
-  }
-  EXPECT_STREQ(CloudHeaderFailure(std::vector<uint8_t>(127)), L"truncated header");
-  EXPECT_EQ(CloudHeaderFailure(ValidCloud().Bytes()), nullptr);
-}
-
 TEST_F(ReaderFailure, ErrorTextIsReplacedOnFailureAndKeptOnSuccess) {
   std::wstring error = L"kept";
   std::wstring good = crafted::WriteTestFile("good.kmt", ValidCloud().Bytes());
