@@ -8,6 +8,7 @@
 #include "dbdatabase.h"
 #include "dbextents.h"
 #include "hostgraphics.h"
+#include "wideformat.h"
 
 namespace pelvarhost::cmd {
 namespace {
@@ -93,11 +94,10 @@ void CmdRedraw() {
 }
 
 void CmdPickBox() {
-  wchar_t prompt[96];
-  std::swprintf(prompt, 96, L"\nPick box half-size <%g>: ", PickBoxHalfSize());
+  const std::wstring prompt = pelvarhost::FormatWide(L"\nPick box half-size <%g>: ", PickBoxHalfSize());
   acedInitGet(RSG_NOZERO | RSG_NONEG, nullptr);
   ads_real size = 0;
-  if (acedGetReal(prompt, &size) == RTNORM) SetPickBoxHalfSize(size);
+  if (acedGetReal(prompt.c_str(), &size) == RTNORM) SetPickBoxHalfSize(size);
 }
 
 }  // namespace pelvarhost::cmd

@@ -3,6 +3,7 @@
 
 #include "aeccdb.h"
 #include "civilfiling.h"
+#include "wideformat.h"
 
 ACRX_DXF_DEFINE_MEMBERS(AeccDbCogoPoint, AcDbEntity, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent, 0,
                         AECC_COGO_POINT, "AeccLand")
@@ -61,9 +62,7 @@ void AeccDbCogoPoint::getWireframe(AcArray<AcGePoint3dArray>&, AcGePoint3dArray&
 }
 
 void AeccDbCogoPoint::subList(std::vector<std::wstring>& lines) const {
-  wchar_t text[160];
-  std::swprintf(text, 160, L"Point number: %u  at X=%.4f  Y=%.4f  Z=%.4f", m_number, m_location.x, m_location.y,
-                m_location.z);
-  lines.push_back(text);
+  lines.push_back(pelvarhost::FormatWide(L"Point number: %u  at X=%.4f  Y=%.4f  Z=%.4f", m_number, m_location.x,
+                                         m_location.y, m_location.z));
   lines.push_back(L"Raw description: " + m_rawDescription);
 }

@@ -15,9 +15,17 @@
 namespace pelvarhost::civil {
 namespace {
 
+constexpr char kCaret = '^';
+constexpr std::uint32_t kControlShift = 0x40;  // "^J" is the line feed, 0x4A - 0x40
+constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
+
+bool IsUnicodeScalar(std::uint32_t code) { return code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF); }
+
 // A text value of a release-12 file, which is read in the drawing's ANSI code page: every
 // character beyond ASCII is written as the "\U+XXXX" escape that CAD programs decode (and
 // a character beyond the 16-bit range as its two UTF-16 halves), never as raw UTF-8 bytes.
+// A value is one line: control characters (a line break would end it and start a group of
+// its own) take CAD's caret form, "^J" for a line feed, and a caret itself is "^ ".
 std::string DxfText(const std::wstring& value) {
   std::string text;
   auto escape = [&text](unsigned unit) {
@@ -27,7 +35,13 @@ std::string DxfText(const std::wstring& value) {
   };
   for (wchar_t c : value) {
     auto code = static_cast<std::uint32_t>(c);
-    if (code < 0x80) {
+    if (!IsUnicodeScalar(code)) code = kReplacementCharacter;
+    if (code < 0x20) {
+      text += kCaret;
+      text += static_cast<char>(code + kControlShift);
+    } else if (code == static_cast<std::uint32_t>(kCaret)) {
+      text += "^ ";
+    } else if (code < 0x80) {
       text += static_cast<char>(code);
     } else if (code < 0x10000) {
       escape(code);

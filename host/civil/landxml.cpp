@@ -1,5 +1,6 @@
 #include "landxml.h"
 
+#include <cstdint>
 #include <ctime>
 #include <sstream>
 
@@ -14,7 +15,25 @@ namespace {
 
 constexpr const char* kLandXmlNamespace = "http://www.landxml.org/schema/LandXML-1.2";
 
+constexpr wchar_t kReplacementCharacter = 0xFFFD;
+
 std::string Utf8(const std::wstring& text) { return WideToUtf8(text); }
+
+// The characters an XML 1.0 document can hold.
+bool IsXmlCharacter(wchar_t c) {
+  const auto code = static_cast<std::uint32_t>(c);
+  return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+         (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+// A name or description as XML text: what XML cannot hold (most control characters, lone
+// surrogates, U+FFFE) becomes U+FFFD, so the document stays well-formed whatever it holds.
+std::string XmlText(const std::wstring& text) {
+  std::wstring held = text;
+  for (wchar_t& c : held)
+    if (!IsXmlCharacter(c)) c = kReplacementCharacter;
+  return WideToUtf8(held);
+}
 
 // "northing easting elevation"
 std::string PointText(const AcGePoint3d& p) {
@@ -39,7 +58,7 @@ void AddHeader(pugi::xml_node root, const CivilContents& contents) {
   imperial.append_attribute("temperatureUnit") = "fahrenheit";
   imperial.append_attribute("pressureUnit") = "inHG";
   if (contents.coordinateSystemCode && !contents.coordinateSystemCode->empty())
-    root.append_child("CoordinateSystem").append_attribute("name") = Utf8(*contents.coordinateSystemCode).c_str();
+    root.append_child("CoordinateSystem").append_attribute("name") = XmlText(*contents.coordinateSystemCode).c_str();
   pugi::xml_node application = root.append_child("Application");
   application.append_attribute("name") = "pelvar";
   application.append_attribute("manufacturer") = "Mardel Geomatics";
@@ -51,15 +70,15 @@ void AddCgPoints(pugi::xml_node root, const std::vector<CogoPointRecord>& points
   for (const CogoPointRecord& point : points) {
     pugi::xml_node node = group.append_child("CgPoint");
     node.append_attribute("name") = std::to_string(point.number).c_str();
-    node.append_attribute("desc") = Utf8(point.rawDescription).c_str();
+    node.append_attribute("desc") = XmlText(point.rawDescription).c_str();
     node.text() = PointText(point.location).c_str();
   }
 }
 
 void AddSurface(pugi::xml_node surfaces, const SurfaceRecord& surface) {
   pugi::xml_node node = surfaces.append_child("Surface");
-  node.append_attribute("name") = Utf8(surface.name).c_str();
-  node.append_attribute("desc") = Utf8(surface.description).c_str();
+  node.append_attribute("name") = XmlText(surface.name).c_str();
+  node.append_attribute("desc") = XmlText(surface.description).c_str();
   pugi::xml_node definition = node.append_child("Definition");
   definition.append_attribute("surfType") = "TIN";
   pugi::xml_node pnts = definition.append_child("Pnts");
@@ -77,7 +96,7 @@ void AddSurface(pugi::xml_node surfaces, const SurfaceRecord& surface) {
 
 void AddPlanFeature(pugi::xml_node features, const FeatureLineRecord& line) {
   pugi::xml_node node = features.append_child("PlanFeature");
-  node.append_attribute("name") = Utf8(line.name).c_str();
+  node.append_attribute("name") = XmlText(line.name).c_str();
   pugi::xml_node geometry = node.append_child("CoordGeom");
   for (std::size_t i = 1; i < line.points.size(); ++i) {
     pugi::xml_node segment = geometry.append_child("Line");

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "dbimpl.h"
+#include "wideformat.h"
 
 ACRX_DXF_DEFINE_MEMBERS(AcDbLine, AcDbCurve, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent, 0, LINE, "")
 ACRX_DXF_DEFINE_MEMBERS(AcDbPoint, AcDbEntity, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent, 0, POINT, "")
@@ -16,16 +17,10 @@ namespace {
 constexpr Adesk::UInt32 kMaxFiledVertices = 1u << 26;
 
 std::wstring PointText(const wchar_t* label, const AcGePoint3d& p) {
-  wchar_t buffer[160];
-  std::swprintf(buffer, 160, L"%ls X=%.4f  Y=%.4f  Z=%.4f", label, p.x, p.y, p.z);
-  return buffer;
+  return pelvarhost::FormatWide(L"%ls X=%.4f  Y=%.4f  Z=%.4f", label, p.x, p.y, p.z);
 }
 
-std::wstring NumberText(const wchar_t* label, double value) {
-  wchar_t buffer[96];
-  std::swprintf(buffer, 96, L"%ls%.4f", label, value);
-  return buffer;
-}
+std::wstring NumberText(const wchar_t* label, double value) { return pelvarhost::FormatWide(L"%ls%.4f", label, value); }
 
 void ListChain(const AcDbCurve& curve, const AcGePoint3dArray& vertices, std::vector<std::wstring>& lines) {
   for (const AcGePoint3d& p : vertices) lines.push_back(PointText(L"at point", p));

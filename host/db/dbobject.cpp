@@ -7,6 +7,7 @@
 #include "dbsymtb.h"
 #include "hostoutput.h"
 #include "wcrt.h"
+#include "wideformat.h"
 #include "wideutf8.h"
 
 namespace {
@@ -88,9 +89,7 @@ bool AcDbHandle::getIntoAsciiBuffer(wchar_t* buffer, size_t bufferLength) const 
 }
 
 std::wstring AcDbHandle::toString() const {
-  wchar_t buffer[32];
-  std::swprintf(buffer, 32, L"%llX", static_cast<unsigned long long>(m_value));
-  return buffer;
+  return pelvarhost::FormatWide(L"%llX", static_cast<unsigned long long>(m_value));
 }
 
 const AcDbObjectId AcDbObjectId::kNull;

@@ -10,6 +10,7 @@
 #include "hostinput.h"
 #include "hostoutput.h"
 #include "wcrt.h"
+#include "wideformat.h"
 #include "wideutf8.h"
 
 namespace pelvarhost {
@@ -42,9 +43,7 @@ void ReportUnknown(std::wstring_view typedName) {
 }
 
 std::wstring FormatNumber(double value) {
-  wchar_t buf[64];
-  std::swprintf(buf, 64, L"%.17g", value);
-  return buf;
+  return FormatWide(L"%.17g", value);
 }
 
 }  // namespace

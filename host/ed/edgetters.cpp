@@ -12,6 +12,7 @@
 #include "edparse.h"
 #include "hostgraphics.h"
 #include "wcrt.h"
+#include "wideformat.h"
 #include "wideutf8.h"
 
 namespace pelvarhost {
@@ -296,11 +297,16 @@ int acedGetInt(const ACHAR* prompt, int* result) {
 
 int acedGetString(int cronly, const ACHAR* prompt, ACHAR* result, size_t bufLen) {
   TakeInitGet();
-  if (result != nullptr && bufLen > 0) result[0] = L'\0';
-  detail::Answer answer = detail::ReadAnswer(prompt ? prompt : L"", cronly ? detail::AnswerEnd::Line
-                                                                           : detail::AnswerEnd::SpaceOrLine);
-  if (answer.cancelled) return RTCAN;
-  return CopyOut(answer.text, result, bufLen);
+  if (result == nullptr || bufLen == 0) return RTERROR;
+  result[0] = L'\0';
+  while (true) {
+    detail::Answer answer = detail::ReadAnswer(prompt ? prompt : L"", cronly ? detail::AnswerEnd::Line
+                                                                             : detail::AnswerEnd::SpaceOrLine);
+    if (answer.cancelled) return RTCAN;
+    if (answer.text.size() < bufLen) return CopyOut(answer.text, result, bufLen);
+    detail::Refuse(FormatWide(L"\nThe answer is too long: %zu characters, at most %zu.", answer.text.size(),
+                              bufLen - 1));
+  }
 }
 
 int acedGetFileD(const ACHAR* title, const ACHAR* defaultPath, const ACHAR* ext, int flags, struct resbuf* result) {

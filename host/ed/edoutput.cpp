@@ -2,12 +2,12 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
-#include <vector>
 
 #include "acutads.h"
 #include "edanswer.h"
 #include "hostoutput.h"
 #include "wcrt.h"
+#include "wideformat.h"
 #include "wideutf8.h"
 
 namespace pelvarhost {
@@ -35,22 +35,6 @@ void Emit(OutputState& state, std::wstring_view text) {
   } else {
     std::fwrite(utf8.data(), 1, utf8.size(), stdout);
     std::fflush(stdout);
-  }
-}
-
-constexpr size_t kMaxFormattedChars = size_t{1} << 24;
-
-// vswprintf into a buffer that grows until the text fits.
-std::wstring FormatWide(const wchar_t* format, va_list args) {
-  std::vector<wchar_t> buf(256);
-  while (true) {
-    va_list copy;
-    va_copy(copy, args);
-    int n = std::vswprintf(buf.data(), buf.size(), format, copy);
-    va_end(copy);
-    if (n >= 0 && static_cast<size_t>(n) < buf.size()) return std::wstring(buf.data(), static_cast<size_t>(n));
-    if (buf.size() >= kMaxFormattedChars) return std::wstring(format);  // a text that cannot be formatted
-    buf.resize(buf.size() * 4);
   }
 }
 
@@ -125,7 +109,7 @@ int acutPrintf(const ACHAR* format, ...) {
   if (format == nullptr) return 0;
   va_list args;
   va_start(args, format);
-  std::wstring text = pelvarhost::FormatWide(format, args);
+  std::wstring text = pelvarhost::FormatWideV(format, args);
   va_end(args);
   pelvarhost::WriteCommandLine(text);
   return static_cast<int>(text.size());

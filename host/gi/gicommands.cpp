@@ -12,6 +12,7 @@
 #include "hostgraphics.h"
 #include "hostrender.h"
 #include "wcrt.h"
+#include "wideformat.h"
 #include "wideutf8.h"
 
 namespace pelvarhost {
@@ -77,12 +78,11 @@ bool SnapToModelSpace(std::wstring_view typedMode, const double point[3], double
 
 // One image side: Enter keeps the default; false when the prompt was cancelled.
 bool AskImageSide(const wchar_t* name, int defaultValue, int& value) {
-  wchar_t prompt[64];
-  std::swprintf(prompt, 64, L"\nImage %ls <%d>: ", name, defaultValue);
+  const std::wstring prompt = FormatWide(L"\nImage %ls <%d>: ", name, defaultValue);
   while (true) {
     acedInitGet(RSG_NOZERO | RSG_NONEG, nullptr);
     int answer = defaultValue;
-    int rc = acedGetInt(prompt, &answer);
+    int rc = acedGetInt(prompt.c_str(), &answer);
     if (rc == RTNONE) answer = defaultValue;
     else if (rc != RTNORM) return false;
     if (answer <= kMaxImageSide) {

@@ -111,7 +111,7 @@ void LoadModuleBeside() {
   if (!std::filesystem::exists(path)) return;
   std::wstring error;
   if (!pelvarhost::LoadModule(pelvarhost::Utf8ToWide(path), error))
-    acutPrintf(L"\nCannot load %s: %ls", path.c_str(), error.c_str());
+    acutPrintf(L"\nCannot load %ls: %ls", pelvarhost::Utf8ToWide(path).c_str(), error.c_str());
 }
 
 }  // namespace

@@ -30,9 +30,7 @@ constexpr char kDrawingFilter[] = "Drawings (*.pvd)";
 constexpr int kCommandLineHeight = 170;
 
 QString FormatCoordinate(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.4f", value);
-  return QString::fromLatin1(text);
+  return QString::number(value, 'f', 4);
 }
 
 QSettings Settings() { return QSettings(QStringLiteral("Pelvar"), QStringLiteral("Pelvar")); }

@@ -14,6 +14,7 @@
 #include "hostoutput.h"
 #include "rxclasshooks.h"
 #include "wcrt.h"
+#include "wideformat.h"
 #include "wideutf8.h"
 
 struct AcRxClass::Names {
@@ -167,12 +168,11 @@ void deleteAcRxClass(AcRxClass* pClassObj) {
 
 void acrx_abort(const ACHAR* format, ...) {
   // Formatted wide, written as UTF-8 bytes whatever orientation stderr already has.
-  std::vector<wchar_t> buffer(4096, L'\0');
   va_list args;
   va_start(args, format);
-  std::vswprintf(buffer.data(), buffer.size(), format != nullptr ? format : L"", args);
+  const std::wstring text = pelvarhost::FormatWideV(format, args);
   va_end(args);
-  pelvarhost::WriteDiagnosticLine("Fatal host error: " + pelvarhost::WideToUtf8(buffer.data()));
+  pelvarhost::WriteDiagnosticLine("Fatal host error: " + pelvarhost::WideToUtf8(text));
   std::_Exit(kAbortExitStatus);
 }
 

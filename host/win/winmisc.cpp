@@ -76,6 +76,21 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
   return FALSE;
 }
 
+DWORD GetFileAttributesW(LPCWSTR lpFileName) {
+  struct stat info {};
+  if (lpFileName == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (::stat(pelvarhost::WideToUtf8(lpFileName).c_str(), &info) != 0) {
+    SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  if (!S_ISREG(info.st_mode)) return FILE_ATTRIBUTE_DEVICE;
+  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+}
+
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
                     DWORD, LPDWORD lpThreadId) {
   if (lpStartAddress == nullptr) {

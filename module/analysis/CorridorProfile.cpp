@@ -24,7 +24,6 @@ constexpr double kDefaultHalfWidth = 5.0;
 constexpr double kDefaultStep = 5.0;
 constexpr double kMinSampleSpacing = 1.0;
 constexpr double kLengthSlack = 1e-9;
-constexpr size_t kFeatureLineNameSize = 96;
 constexpr const ACHAR* kTooManyStations = L"\nToo many stations (more than %.0f); use a longer station step.";
 
 void PrintActiveClasses(uint32_t mask) {
@@ -119,11 +118,10 @@ CandidateColumns GatherVisiblePoints(const CloudView& view) {
 
 void OfferFeatureLine(AcDbObjectId polyline, const std::wstring& cloudName) {
   if (AnswersKeyword(L"Yes No", L"\nConvert to Civil 3D feature line? [Yes/No] <Yes>: ", L"No")) return;
-  wchar_t name[kFeatureLineNameSize];
-  std::swprintf(name, kFeatureLineNameSize, L"PROF %ls", cloudName.c_str());
+  const std::wstring name = L"PROF " + cloudName;
   std::wstring error;
-  if (Civil_PolyToFeatureLine(static_cast<std::uint64_t>(polyline.asOldId()), name, error))
-    acutPrintf(L"\nFeature line \"%ls\" created.", name);
+  if (Civil_PolyToFeatureLine(static_cast<std::uint64_t>(polyline.asOldId()), name.c_str(), error))
+    acutPrintf(L"\nFeature line \"%ls\" created.", name.c_str());
   else
     acutPrintf(L"\nFeature line failed (Civil 3D required): %ls. 3D polyline kept.", error.c_str());
 }

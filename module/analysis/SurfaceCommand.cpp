@@ -5,12 +5,12 @@
 #include <string>
 
 #include "aced.h"
+#include "acstring.h"
 #include "analysis/KeywordPrompt.h"
 #include "civil/CivilBridge.h"
 
 namespace {
 
-constexpr size_t kSurfaceTextSize = 128;
 
 void AppendVertex(const AcGeMatrix3d& toWorld, double x, double y, double z, std::vector<double>& vertices) {
   const AcGePoint3d world = toWorld * AcGePoint3d(x, y, z);
@@ -75,12 +75,10 @@ void PelvarSurfaceCommand() {
   const bool grid = source == SurfaceSource::Grid;
   const KmqData& first = *views.front().data;
   const std::wstring cloudName = TileNameText(first);
-  wchar_t name[kSurfaceTextSize];
-  wchar_t description[kSurfaceTextSize];
-  std::swprintf(name, kSurfaceTextSize, L"EG Mardel %ls R%.0f%ls", cloudName.c_str(), static_cast<double>(first.halfSize),
-                grid ? L" (grid)" : L"");
-  std::swprintf(description, kSurfaceTextSize, L"KMQ1 %ls, %zu %ls, EPSG:2240 ftUS", cloudName.c_str(), count,
-                grid ? L"grid nodes" : L"class 2/20 points");
+  AcString name, description;
+  name.format(L"EG Mardel %ls R%.0f%ls", cloudName.c_str(), static_cast<double>(first.halfSize), grid ? L" (grid)" : L"");
+  description.format(L"KMQ1 %ls, %zu %ls, EPSG:2240 ftUS", cloudName.c_str(), count,
+                     grid ? L"grid nodes" : L"class 2/20 points");
   std::wstring result;
   if (Civil_CreateTinSurface(name, description, vertices.data(), count, result))
     acutPrintf(L"\nSurface \"%ls\": %zu vertices.", result.c_str(), count);

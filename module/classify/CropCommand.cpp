@@ -92,6 +92,10 @@ std::wstring CropSource(const Pelvar& source) {
     return {};
   }
   const std::vector<uint8_t> bytes = BuildCropFile(*data, kept, *rect);
+  if (const wchar_t* refusal = CloudHeaderFailure(bytes)) {
+    acutPrintf(L"\nCrop not written: %ls.", refusal);
+    return {};
+  }
   std::wstring path = SaveCrop(source.cloudPath(), bytes);
   if (path.empty()) return {};
   acutPrintf(L"\nCropped %zu of %u points -> %ls (%.1f MB)", kept.size(), data->pointCount, path.c_str(),

@@ -1,10 +1,10 @@
 #include "classify/CropCut.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "app/WholeFile.h"
 #include "classify/ClassOverrides.h"
@@ -42,9 +42,27 @@ float GroundHeight(const KmqData& data, size_t node) {
   return static_cast<float>(data.ground[node]) / 65535.0f * data.groundZSpan + data.groundZBase;
 }
 
+// The rectangle cut down to the cloud's own extent (the whole extent on an axis it misses).
+CropRect ClippedToCloud(const CropRect& rect, const KmqData& data) {
+  const CropRect extent = CropRectOf(data.originX, data.originY, data.originX + data.sizeX, data.originY + data.sizeY);
+  CropRect clipped{std::max(rect.minX, extent.minX), std::max(rect.minY, extent.minY), std::min(rect.maxX, extent.maxX),
+                   std::min(rect.maxY, extent.maxY)};
+  if (!(clipped.minX <= clipped.maxX)) {
+    clipped.minX = extent.minX;
+    clipped.maxX = extent.maxX;
+  }
+  if (!(clipped.minY <= clipped.maxY)) {
+    clipped.minY = extent.minY;
+    clipped.maxY = extent.maxY;
+  }
+  return clipped;
+}
+
+// A name is free only when nothing is there; a path that cannot be looked at counts as taken.
 bool FileExists(const std::wstring& path) {
-  std::error_code error;
-  return std::filesystem::exists(std::filesystem::path(path), error) || error;
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD reason = GetLastError();
+  return reason != ERROR_FILE_NOT_FOUND && reason != ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -107,7 +125,9 @@ std::wstring FirstFreeCropPath(const std::wstring& sourcePath) {
   return {};
 }
 
-std::vector<uint8_t> BuildCropFile(const KmqData& data, const CroppedPoints& points, const CropRect& rect) {
+std::vector<uint8_t> BuildCropFile(const KmqData& data, const CroppedPoints& points, const CropRect& asked) {
+  // The new file describes no more than the source holds, however far the asked rectangle reaches.
+  const CropRect rect = ClippedToCloud(asked, data);
   const GroundGrid grid = CutGroundGrid(data, rect);
   const double centreX = 0.5 * (rect.minX + rect.maxX);
   const double centreY = 0.5 * (rect.minY + rect.maxY);

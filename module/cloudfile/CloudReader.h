@@ -1,6 +1,8 @@
 // Loading cloud files (KMQ1 and KMQ2) through a process-wide cache of their images.
 #pragma once
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "cloudfile/KmqData.h"
@@ -19,3 +21,7 @@ void ClearCloudCache();
 
 // Number of cached images.
 size_t CloudCacheSize();
+
+// What the reader would say of the header at the start of a whole file image, before that
+// image is written: the message of the first header check that fails, or null.
+const wchar_t* CloudHeaderFailure(std::span<const uint8_t> image);

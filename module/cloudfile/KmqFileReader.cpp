@@ -1,15 +1,17 @@
 #include "cloudfile/KmqFileReader.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <new>
 
 #include "cloudfile/ByteOrder.h"
+#include "cloudfile/CloudReader.h"
 #include "wcrt.h"
 
 namespace {
@@ -211,18 +213,25 @@ const wchar_t* CheckChunkTable(const KmqData& d) {
   return total == d.pointCount ? nullptr : kCountMismatch;
 }
 
+// Takes the header's values into `d` and checks them; the failure message or null, and
+// the variant the magic names.
+const wchar_t* TakeHeader(const KmqHeader& header, KmqData& d, int& variant) {
+  const wchar_t* failure = nullptr;
+  variant = VariantOfMagic(header.magic, &failure);
+  if (variant == 0) return failure;
+  if (header.version != variant) return kVersionMismatch;
+  CopyHeader(header, d);
+  return IsPlausible(d) ? nullptr : kImplausible;
+}
+
 // Reads everything after the open; returns the failure message or null.
 const wchar_t* ReadImage(FILE* file, KmqData& d) {
   SectionReader in(file);
   uint8_t raw[kKmqHeaderBytes];
   if (!in.Read(raw, sizeof raw)) return kTruncatedHeader;
   const KmqHeader header = ParseKmqHeader(raw);
-  const wchar_t* failure = nullptr;
-  const int variant = VariantOfMagic(header.magic, &failure);
-  if (variant == 0) return failure;
-  if (header.version != variant) return kVersionMismatch;
-  CopyHeader(header, d);
-  if (!IsPlausible(d)) return kImplausible;
+  int variant = 0;
+  if (const wchar_t* failure = TakeHeader(header, d, variant)) return failure;
   if (header.headerSize > kKmqHeaderBytes) in.Skip(header.headerSize - kKmqHeaderBytes);
   if (!ReadArray(in, size_t{d.chunksX} * d.chunksY, d.chunks)) return kTruncatedChunks;
   if (!ReadArray(in, size_t{d.groundNx} * d.groundNy, d.ground)) return kTruncatedGround;
@@ -237,8 +246,8 @@ namespace {
 
 // Only a regular file is opened: a pipe or a device would block the read, or never end.
 bool IsRegularFile(const std::wstring& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(std::filesystem::path(path), error);
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 KmqDataPtr ReadOpenedImage(FILE* file, const wchar_t** failure) {
@@ -267,4 +276,11 @@ KmqDataPtr ReadCloudImage(const std::wstring& path, const wchar_t** failure) {
     *failure = kOutOfMemory;
     return nullptr;
   }
+}
+
+const wchar_t* CloudHeaderFailure(std::span<const uint8_t> image) {
+  if (image.size() < kKmqHeaderBytes) return kTruncatedHeader;
+  KmqData taken;
+  int variant = 0;
+  return TakeHeader(ParseKmqHeader(image.data()), taken, variant);
 }

@@ -5,17 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "acstring.h"
 #include "entity/Pelvar.h"
 
 namespace {
 
 constexpr int kMaskBits = 32;
-
-std::wstring Formatted(const wchar_t* format, double first, double second = 0.0) {
-  wchar_t buffer[128];
-  std::swprintf(buffer, 128, format, first, second);
-  return buffer;
-}
 
 // The classes whose bits are set, as "2 6 7 9", or "none".
 std::wstring VisibleClassesText(uint32_t mask) {
@@ -37,7 +32,7 @@ const wchar_t* ColourModeName(uint8_t mode) {
 }
 
 std::wstring ElevationWindowText(bool on, double minZ, double maxZ) {
-  return on ? Formatted(L"%.2f to %.2f", minZ, maxZ) : std::wstring(L"off");
+  return on ? AcString().format(L"%.2f to %.2f", minZ, maxZ).str() : std::wstring(L"off");
 }
 
 // The tile label's bytes up to its NUL, each byte one character.

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "acstring.h"
+
 #include "app/WholeFile.h"
 #include "cloudfile/CloudWriter.h"
 
@@ -16,11 +18,8 @@ constexpr size_t kLabelLength = 16;
 // Names tried before a fetch gives up on finding a free one.
 constexpr int kMaxFetchNames = 10000;
 
-std::wstring Widen(const char* text) {
-  std::wstring wide;
-  for (; *text != '\0'; ++text) wide.push_back(static_cast<unsigned char>(*text));
-  return wide;
-}
+// The text of a formatted label, which holds only ASCII letters, digits and signs.
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 }  // namespace
 
@@ -31,9 +30,9 @@ GroundGridSize FetchGridSizeFor(const StatePlaneZone& zone, const ZoneRectangle&
 }
 
 std::string FetchLabel(double centreLon, double centreLat) {
-  char label[64];
-  std::snprintf(label, sizeof(label), "FE%.2f_%.2f", std::fabs(centreLat), std::fabs(centreLon));
-  return std::string(label).substr(0, kLabelLength);
+  AcString label;
+  label.format(L"FE%.2f_%.2f", std::fabs(centreLat), std::fabs(centreLon));
+  return Narrow(label.str()).substr(0, kLabelLength);
 }
 
 std::vector<std::uint8_t> BuildFetchedCloudImage(const EptFetchResult& points, const StatePlaneZone& zone,
@@ -50,12 +49,12 @@ std::vector<std::uint8_t> BuildFetchedCloudImage(const EptFetchResult& points, c
 }
 
 std::wstring FetchFileName(double centreX, double centreY, int k) {
-  char name[128];
+  AcString name;
   if (k <= 1)
-    std::snprintf(name, sizeof(name), "KMT_fetch_%.0f_%.0f.kmt", centreX, centreY);
+    name.format(L"KMT_fetch_%.0f_%.0f.kmt", centreX, centreY);
   else
-    std::snprintf(name, sizeof(name), "KMT_fetch_%.0f_%.0f_%d.kmt", centreX, centreY, k);
-  return Widen(name);
+    name.format(L"KMT_fetch_%.0f_%.0f_%d.kmt", centreX, centreY, k);
+  return name.str();
 }
 
 std::wstring WriteFetchedCloud(const std::wstring& folder, double centreX, double centreY,

@@ -8,6 +8,7 @@
 
 #include "acdocman.h"
 #include "acedads.h"
+#include "acstring.h"
 #include "entity/ModelSpace.h"
 #include "entity/Pelvar.h"
 
@@ -47,12 +48,12 @@ void ForEachCloud(AcDb::OpenMode mode, const std::function<void(Pelvar&)>& visit
 }
 
 std::wstring Format(const wchar_t* format, ...) {
-  wchar_t buffer[512];
   va_list args;
   va_start(args, format);
-  int written = std::vswprintf(buffer, 512, format, args);
+  AcString text;
+  text.formatV(format, args);
   va_end(args);
-  return written < 0 ? std::wstring() : std::wstring(buffer);
+  return text.str();
 }
 
 // The header's tile name as bytes, one character each.

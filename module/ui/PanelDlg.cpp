@@ -46,9 +46,7 @@ bool IsClassBox(int id) { return id >= IDC_CLS_FIRST && id <= IDC_CLS_LAST; }
 bool IsModeRadio(int id) { return id >= IDC_MODE_CLASS && id <= IDC_MODE_ELEVATION; }
 
 std::wstring Percent(int value) {
-  wchar_t text[32];
-  std::swprintf(text, 32, L"%d%%", value);
-  return text;
+  return std::to_wstring(value) + L"%";
 }
 
 const wchar_t* QueuedTextOf(int id) {

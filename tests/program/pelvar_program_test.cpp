@@ -174,4 +174,24 @@ TEST(PelvarProgram, ZoomAndRegenRunThroughTheirPrompts) {
   EXPECT_NE(run.out.find("Specify opposite corner: 0,0\nThe window has no area.\n"), std::string::npos) << run.out;
 }
 
+// An answer longer than its prompt can take is refused with the reason and asked again;
+// the command goes on with the next answer.
+TEST(PelvarProgram, AnAnswerTooLongIsRefusedWithItsLengthAndAskedAgain) {
+  const std::string tooLong = "\nThe answer is too long: ";
+  const std::pair<std::string, std::string> cases[] = {  // the script, what it prints from the refusal on
+      {"PNGOUT\n" + std::string(5004, 'p') + "\nshort.png\n\n\n",
+       tooLong + "5004 characters, at most 1023.\nPNG file <view.png>: short.png\nImage width <1600>: "},
+      {"LAYER\nMake\n" + std::string(100000, 'L') + "\nroads\n\n",
+       tooLong + "100000 characters, at most 255.\nEnter name for new layer: roads\nCurrent layer: roads\n"},
+      {"CIVILCS\n" + std::string(100000, 'C') + "\nEPSG:2240\n",
+       tooLong + "100000 characters, at most 255.\nCoordinate system code <(none)>: EPSG:2240\n"
+                 "Coordinate system code set to \"EPSG:2240\"."}};
+  for (const auto& [script, refusal] : cases) {
+    TempFolder home("longanswer");
+    PelvarRun run = RunPelvar(home.path(), script);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find(refusal), std::string::npos) << run.out.substr(run.out.size() > 600 ? run.out.size() - 600 : 0);
+  }
+}
+
 }  // namespace

@@ -38,7 +38,8 @@ int acedGetAngle(const ads_point base, const ACHAR* prompt, ads_real* result);
 int acedGetShort(const ACHAR* prompt, short* result);
 int acedGetInt(const ACHAR* prompt, int* result);
 // A line of text; cronly non-zero allows spaces (on this host every answer is a whole
-// line either way). RTINPUTTRUNCATED when it does not fit bufLen (with its terminator).
+// line either way). An answer that does not fit bufLen (with its terminator) is refused
+// with a message saying so and asked again: it is never cut short.
 int acedGetString(int cronly, const ACHAR* prompt, ACHAR* result, size_t bufLen);
 template <size_t N>
 inline int acedGetString(int cronly, const ACHAR* prompt, ACHAR (&result)[N]) {

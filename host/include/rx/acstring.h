@@ -1,5 +1,6 @@
 // The host's wide string class (a thin value wrapper).
 #pragma once
+#include <cstdarg>
 #include <string>
 #include "AdAChar.h"
 
@@ -19,6 +20,10 @@ class AcString {
   AcString& setEmpty() { m_text.clear(); return *this; }
   // 0 when equal ignoring case, negative or positive like wcscmp otherwise.
   int compareNoCase(const ACHAR* other) const;
+  // Replaces the text with the swprintf-style formatting of the arguments, whatever its
+  // length (no fixed buffer: a huge number is printed in full, a long name whole).
+  AcString& format(const ACHAR* pszFormat, ...);
+  AcString& formatV(const ACHAR* pszFormat, va_list args);
 
   AcString& operator+=(const AcString& other) { m_text += other.m_text; return *this; }
   AcString operator+(const AcString& other) const { return AcString(m_text + other.m_text); }

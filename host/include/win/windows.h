@@ -174,6 +174,15 @@ BOOL DeleteFileW(LPCWSTR lpFileName);
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 // Renames a file; with MOVEFILE_REPLACE_EXISTING an existing target is replaced atomically.
 BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);
+// What a path names, after following links: a folder, a plain file (FILE_ATTRIBUTE_NORMAL),
+// or anything else that is not a plain file (a pipe, a device: FILE_ATTRIBUTE_DEVICE).
+// INVALID_FILE_ATTRIBUTES, with the reason in GetLastError, when nothing can be found there.
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_DEVICE 0x00000040
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+DWORD GetFileAttributesW(LPCWSTR lpFileName);
 DWORD GetLastError();
 void SetLastError(DWORD code);
 

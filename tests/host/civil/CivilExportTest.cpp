@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "CivilFixture.h"
 #include "DxfReader.h"
 #include "aeccdb.h"
 #include "civilcommands.h"
+#include "civilhooks.h"
 #include "hostinput.h"
 #include "hostoutput.h"
 #include "wcrt.h"
@@ -218,31 +220,96 @@ TEST_F(CivilCommands, DxfHoldsLayersHostEntitiesAndCivilObjects) {
   std::filesystem::remove(path);
 }
 
-TEST_F(CivilCommands, DxfWritesTextBeyondAsciiAsCodePageEscapes) {
-  const std::wstring layerName = L"Talus \u00e9boul\u00e9 \u2013 nord";
+// A DXF value is one line of the code page: beyond ASCII as "\U+XXXX" escapes, control
+// characters in CAD's caret form and a caret as "^ ", so no name can end the file early.
+TEST_F(CivilCommands, DxfTextIsOneAsciiLineWhateverTheNameHolds) {
+  const std::pair<std::wstring, std::string> cases[] = {
+      {L"Talus \u00e9boul\u00e9 \u2013 nord", "Talus \\U+00E9boul\\U+00E9 \\U+2013 nord"},
+      {L"a\n0\nEOF", "a^J0^JEOF"},
+      {L"tab\there\r", "tab^Ihere^M"},
+      {L"x^y", "x^ y"},
+      {L"\U0001F30B lava", "\\U+D83C\\U+DF0B lava"},
+  };
   AcDbLayerTable* table = nullptr;
   ASSERT_EQ(db->getLayerTable(table, AcDb::kForWrite), Acad::eOk);
-  auto* layer = new AcDbLayerTableRecord();
-  layer->setName(layerName.c_str());
-  ASSERT_EQ(table->add(layer), Acad::eOk);
-  layer->close();
+  for (const auto& [name, escaped] : cases) {
+    auto* layer = new AcDbLayerTableRecord();
+    layer->setName(name.c_str());
+    ASSERT_EQ(table->add(layer), Acad::eOk);
+    layer->close();
+  }
   table->close();
-  auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
-  line->setLayer(layerName.c_str());
-  Append(line);
+  for (const auto& [name, escaped] : cases) {
+    auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+    line->setLayer(name.c_str());
+    Append(line);
+  }
   std::filesystem::path path = TempPath("escapes.dxf");
   Run(L"DXFOUT", path.wstring() + L"\n");
 
   std::ifstream in(path, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
-  const std::string escaped = "Talus \\U+00E9boul\\U+00E9 \\U+2013 nord";
   dxftest::Drawing dxf = dxftest::ReadDxf(path.string());
-  ASSERT_EQ(dxf.layers.size(), 2u);
-  EXPECT_EQ(dxf.layers[1].Text(2), escaped);
-  ASSERT_EQ(dxf.OfType("LINE").size(), 1u);
-  EXPECT_EQ(dxf.OfType("LINE")[0]->Text(8), escaped);
+  EXPECT_TRUE(dxf.ended);
+  const std::vector<const dxftest::Entity*> lines = dxf.OfType("LINE");
+  ASSERT_EQ(dxf.layers.size(), std::size(cases) + 1);
+  ASSERT_EQ(lines.size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(dxf.layers[i + 1].Text(2), cases[i].second);
+    EXPECT_EQ(lines[i]->Text(8), cases[i].second);
+  }
   std::filesystem::remove(path);
+}
+
+// Characters XML cannot hold become U+FFFD in every name and description; the rest is kept.
+TEST_F(CivilCommands, LandXmlStaysWellFormedWhateverTheNamesHold) {
+  const std::pair<std::wstring, std::string> cases[] = {
+      {L"TREE\x01", "TREE\xEF\xBF\xBD"},
+      {L"\x1f\x0b<&>\"", "\xEF\xBF\xBD\xEF\xBF\xBD<&>\""},
+      {L"a\uFFFEb", "a\xEF\xBF\xBD" "b"},
+      {L"\u00e9t\u00e9 \U0001F30B\ttab", "\xC3\xA9t\xC3\xA9 \xF0\x9F\x8C\x8B\ttab"},
+  };
+  auto document = c3d::ApplicationServices::CivilApplication::ActiveDocument();
+  for (const auto& [text, held] : cases) document->CogoPoints().Add(Point3d(1, 2, 3), text, true);
+  AddSurface(cases[0].first, cases[1].first, {{0, 0, 10}, {100, 0, 11}, {100, 100, 12}});
+  document->Settings().DrawingSettings().UnitZoneSettings().CoordinateSystemCode(cases[2].first);
+  std::filesystem::path path = TempPath("hostile.xml");
+  Run(L"LANDXMLOUT", path.wstring() + L"\n");
+
+  pugi::xml_document xml;
+  ASSERT_EQ(xml.load_file(path.c_str()).status, pugi::status_ok);
+  pugi::xml_node root = xml.child("LandXML");
+  std::vector<std::string> descriptions;
+  for (pugi::xml_node point : root.child("CgPoints").children("CgPoint"))
+    descriptions.push_back(point.attribute("desc").value());
+  ASSERT_EQ(descriptions.size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(descriptions[i], cases[i].second);
+  pugi::xml_node surface = root.child("Surfaces").child("Surface");
+  EXPECT_EQ(std::string(surface.attribute("name").value()), cases[0].second);
+  EXPECT_EQ(std::string(surface.attribute("desc").value()), cases[1].second);
+  EXPECT_EQ(std::string(root.child("CoordinateSystem").attribute("name").value()), cases[2].second);
+  std::filesystem::remove(path);
+}
+
+// LIST prints coordinates however large in full, with nothing cut short.
+TEST_F(CivilCommands, HugeCoordinatesAreListedInFull) {
+  Append(new AcDbPoint(AcGePoint3d(1e300, 0, 0)));
+  Append(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(-1e150, 0, -1e-300)));
+  c3d::ApplicationServices::CivilApplication::ActiveDocument()->CogoPoints().Add(Point3d(0, -1e300, 1e300), L"", true);
+  std::string listed;
+  for (const AcDbObjectId& id : pelvarhost::civil::ModelSpaceIdsOf(db.get(), AcDbEntity::desc())) {
+    AcDbEntity* entity = nullptr;
+    ASSERT_EQ(acdbOpenAcDbEntity(entity, id, AcDb::kForRead), Acad::eOk);
+    std::vector<std::wstring> lines;
+    entity->list(lines);
+    entity->close();
+    for (const std::wstring& line : lines) listed += pelvarhost::WideToUtf8(line) + "\n";
+  }
+  for (const char* pattern : {"at point X=1\\d{300}\\.0000  Y=0\\.0000  Z=0\\.0000\n",
+                              "to point, X=-\\d{150}\\.0000  Y=0\\.0000  Z=-0\\.0000\nLength = \\d{150}\\.0000\n",
+                              "Point number: 1  at X=0\\.0000  Y=-1\\d{300}\\.0000  Z=1\\d{300}\\.0000\n"})
+    EXPECT_TRUE(std::regex_search(listed, std::regex(pattern))) << pattern << "\n" << listed;
 }
 
 TEST_F(CivilCommands, CivilObjectsAndSettingsSurviveASavedDrawing) {

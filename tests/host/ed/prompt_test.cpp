@@ -157,14 +157,17 @@ TEST_F(PromptTest, NoNullRefusesEnter) {
   EXPECT_EQ(r, 3);
 }
 
-TEST_F(PromptTest, StringKeepsSpacesAndReportsTruncation) {
-  Answer(L"D:\\3dep mirror\nabcdefgh\n\n");
+TEST_F(PromptTest, StringKeepsSpacesAndAsksAgainForAnAnswerTooLong) {
+  Answer(L"D:\\3dep mirror\nabcd\nabc\n\n");
   ACHAR text[64];
   ASSERT_EQ(acedGetString(1, L"\nFolder: ", text, 64), RTNORM);
   EXPECT_STREQ(text, L"D:\\3dep mirror");
   ACHAR small[4];
-  EXPECT_EQ(acedGetString(1, L"\nShort: ", small, 4), RTINPUTTRUNCATED);
+  EXPECT_EQ(acedGetString(1, L"\nShort: ", small, 4), RTNORM);
   EXPECT_STREQ(small, L"abc");
+  EXPECT_NE(out.Text().find("Short: abcd\nThe answer is too long: 4 characters, at most 3.\nShort: abc\n"),
+            std::string::npos)
+      << out.Text();
   EXPECT_EQ(acedGetString(1, L"\nEmpty: ", text, 64), RTNORM);
   EXPECT_STREQ(text, L"");
 }

@@ -11,6 +11,7 @@
 #include "app/WholeFile.h"
 #include "classify/CropCut.h"
 #include "cloudfile/CloudReader.h"
+#include "cloudfile/KmqFormat.h"
 #include "tests/module/classify/ClassifyFixture.h"
 #include "tests/module/classify/ExactCloud.h"
 
@@ -131,6 +132,23 @@ TEST(CropFiles, SavingNeverLeavesAPartialFileAndNeverReplacesOne) {
   EXPECT_EQ(fs::file_size(folder / "a.kmt"), 3000u);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
   EXPECT_FALSE(WriteNewWholeFile(Wide(folder / "no such folder" / "c.kmt"), bytes));
+}
+
+// However far the rectangle reaches, the new header describes no more than the source's own
+// extent (65535 ft square from 1000, 2000), and the reader takes it.
+TEST(CropFiles, ARectangleBeyondTheCloudIsCutToItsExtentForTheHeader) {
+  crafted::Cloud cloud = ExactCloud();
+  cloud.points = {PointAt(1010, 2010, 4, 2, 100), PointAt(1030, 2020, 5, 2, 200)};
+  const KmqData data = ImageOf(cloud, 2);
+  const std::tuple<CropRect, double, double> cases[] = {  // the rectangle, the centre it gives
+      {CropRectOf(-1e308, -1e308, 1e308, 1e308), 1000 + 32767.5, 2000 + 32767.5},
+      {CropRectOf(1010, 1e300, 1050, -1e300), 1030, 2000 + 32767.5}};
+  for (const auto& [rect, centreX, centreY] : cases) {
+    const std::vector<uint8_t> bytes = BuildCropFile(data, KeepPointsInside(data, nullptr, rect), rect);
+    EXPECT_EQ(CloudHeaderFailure(bytes), nullptr);
+    const KmqHeader header = ParseKmqHeader(bytes.data());
+    EXPECT_EQ(std::make_tuple(header.centerX, header.centerY, header.halfSize), std::make_tuple(centreX, centreY, 32767.5f));
+  }
 }
 
 // A generated tile with edits: the cropped file read back holds exactly the points of the

@@ -1,11 +1,14 @@
 // The cloud entity's defaults, field access, image loading and transformation.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "EntitySupport.h"
 #include "cloudfile/CloudReader.h"
 #include "entity/PelvarClass.h"
 #include "hostoutput.h"
 #include "tools/samplegen/SampleCloud.h"
+#include "wideutf8.h"
 
 using namespace pelvartest;
 
@@ -171,6 +174,16 @@ TEST_F(PelvarFields, TransformByAppliesTheNewTransformationAfterTheOld) {
   EXPECT_NEAR(viaEntity.x, stepwise.x, 1e-9);
   EXPECT_NEAR(viaEntity.y, stepwise.y, 1e-9);
   EXPECT_NEAR(viaEntity.z, stepwise.z, 1e-9);
+}
+
+TEST_F(PelvarFields, ListShowsAnElevationWindowOfHugeBoundsInFull) {
+  Pelvar p;
+  p.setElevationWindow(true, -1e200, 1e200);
+  std::vector<std::wstring> lines;
+  p.list(lines);
+  std::string listed;
+  for (const std::wstring& line : lines) listed += pelvarhost::WideToUtf8(line) + "\n";
+  EXPECT_TRUE(std::regex_search(listed, std::regex("\nElevation window: -\\d{200}\\.00 to \\d{200}\\.00\n"))) << listed;
 }
 
 }  // namespace

@@ -274,6 +274,25 @@ TEST_F(FetchProgram, AnUnwritableDownloadsFolderLeavesNothingAndAttachesNothing)
   EXPECT_FALSE(fs::exists(downloads_));
 }
 
+// A Downloads folder named beyond ASCII takes the fetched file under the C and a UTF-8
+// locale, and the cloud attached from it is drawn and listed.
+TEST_F(FetchProgram, ADownloadsFolderNamedBeyondAsciiTakesTheFetchInAnyLocale) {
+  addPennsylvania();
+  Rect r = RectAt(Zone(2272), kLon, kLat, 2000, 1000);
+  for (const char* locale : {"C", "C.UTF-8"}) {
+    SCOPED_TRACE(locale);
+    downloads_ = home_.path() / locale / "T\u00e9l\u00e9chargements";
+    fs::create_directories(downloads_);
+    pelvartest::ScopedEnv language("LC_ALL", locale);
+    PelvarRun result = run(Script(2272, r) + "ZOOM E\nPNGOUT\n\n\n\nLIST ALL\n");
+    EXPECT_EQ(downloadedFiles().size(), 1u);
+    EXPECT_NE(result.out.find("\nAttached at full density."), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\nView written to view.png"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\nCloud file: " + downloads_.string()), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("not loaded"), std::string::npos) << result.out;
+  }
+}
+
 TEST_F(FetchProgram, APointBudgetCutReportsTheTruncation) {
   addPennsylvania();
   // The root claims more stored points than the budget: the walk stops after it.
