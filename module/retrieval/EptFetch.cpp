@@ -162,7 +162,7 @@ EptFetchResult FetchEptRectangle(const Fetcher& fetch, const ProgressFn& progres
     result.error = kErrNotWebMercator;
     return result;
   }
-  EptSelection selection = SelectEptNodes(fetch, progress, surveyUrl, *bounds, box, true);
+  EptSelection selection = SelectEptNodes(fetch, progress, surveyUrl, *bounds, box, true, nullptr, pool);
   result.truncated = selection.truncated;
   if (!selection.error.empty()) {
     result.error = selection.error;
