@@ -78,7 +78,7 @@ MirrorResult MirrorEptRectangle(const Fetcher& fetch, const MirrorWriter& write,
     return result;
   }
   PageSink pages = [&write](const std::string& relativePath, const ByteBuffer& bytes) { write(relativePath, bytes); };
-  EptSelection selection = SelectEptNodes(fetch, progress, surveyUrl, *bounds, box, false, pages);
+  EptSelection selection = SelectEptNodes(fetch, progress, surveyUrl, *bounds, box, false, pages, pool);
   result.totalPoints = static_cast<std::int64_t>(std::min<std::uint64_t>(selection.storedPoints, INT64_MAX));
   if (!selection.error.empty()) {
     result.error = selection.error;
