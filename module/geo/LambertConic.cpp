@@ -20,11 +20,15 @@ void DeriveLambertConicConstants(double phi1, double phi2, ZoneConstants& consta
     constants.rho0 = constants.aF * std::pow(ConformalT(constants.phi0), constants.n);
 }
 
-void LambertConicForward(const ZoneConstants& zone, double lambda, double phi, double& x, double& y) {
-    const double rho = zone.aF * std::pow(ConformalT(phi), zone.n);
-    const double theta = zone.n * LongitudeFromCentralMeridian(lambda, zone.lambda0);
+void LambertConicFromIsometric(const ZoneConstants& zone, double dLambda, double psi, double& x, double& y) {
+    const double rho = zone.aF * std::exp(-zone.n * psi);
+    const double theta = zone.n * dLambda;
     x = rho * std::sin(theta);
     y = zone.rho0 - rho * std::cos(theta);
+}
+
+void LambertConicForward(const ZoneConstants& zone, double lambda, double phi, double& x, double& y) {
+    LambertConicFromIsometric(zone, LongitudeFromCentralMeridian(lambda, zone.lambda0), IsometricLatitude(phi), x, y);
 }
 
 void LambertConicInverse(const ZoneConstants& zone, double x, double y, double& lambda, double& phi) {

@@ -49,9 +49,9 @@ ZoneConstants DeriveZoneConstants(const StatePlaneZone& zone) {
     return constants;
 }
 
-ZoneConstants ZoneConstantsFor(const StatePlaneZone& zone) {
+const ZoneConstants* CachedZoneConstants(const StatePlaneZone& zone) {
     const std::size_t index = TableIndexOf(zone);
-    return index < kStatePlaneZoneCount ? TableConstants()[index] : DeriveZoneConstants(zone);
+    return index < kStatePlaneZoneCount ? &TableConstants()[index] : nullptr;
 }
 
 }  // namespace geo_detail

@@ -9,6 +9,9 @@ namespace geo_detail {
 inline constexpr double kSingleParallelTolerance = 1e-12;
 
 void DeriveLambertConicConstants(double phi1, double phi2, ZoneConstants& constants);
+// The forward projection from the longitude's offset from the central meridian (radians,
+// within half a turn) and the isometric latitude ψ = −ln t(φ).
+void LambertConicFromIsometric(const ZoneConstants& zone, double dLambda, double psi, double& x, double& y);
 void LambertConicForward(const ZoneConstants& zone, double lambda, double phi, double& x, double& y);
 void LambertConicInverse(const ZoneConstants& zone, double x, double y, double& lambda, double& phi);
 

@@ -21,6 +21,7 @@ using geo_test::ProjObject;
 
 constexpr double kHundredthFootMetres = 0.01 * 0.3048;
 constexpr double kMetreZoneTolerance = 0.003;
+constexpr double kDirectRouteMetres = 1e-6;  // Web Mercator straight to the zone against the two steps
 
 double ToleranceMetres(const StatePlaneZone& zone) {
     return zone.unitMetres == kUnitMetre ? kMetreZoneTolerance : kHundredthFootMetres;
@@ -57,6 +58,7 @@ struct ZoneComparison {
     double roundingShare = 0;      // PROJ on the table's rounded parameters against PROJ on EPSG's
     double againstSameParameters = 0;  // ours against PROJ on the table's rounded parameters
     double roundTrip = 0;          // forward then inverse, degrees of arc on the ground
+    double directRoute = 0;        // WebMercatorToZone against the two steps, metres
     double excess = 0;             // ours against EPSG, beyond what the rounding explains
     double lon = 0, lat = 0;       // where againstEpsg is worst
 };
@@ -92,6 +94,13 @@ ZoneComparison CompareZone(PJ_CONTEXT* ctx, const StatePlaneZone& zone) {
         worst.againstSameParameters =
             std::max(worst.againstSameParameters, Distance(x, y, rounded.xy.x, rounded.xy.y));
 
+        double webX = 0, webY = 0, lonBack = 0, latBack = 0, directE = 0, directN = 0, twoStepE = 0, twoStepN = 0;
+        LonLatToWebMercator(lon, lat, webX, webY);
+        WebMercatorToLonLat(webX, webY, lonBack, latBack);
+        ASSERT_TRUE(LonLatToZone(zone, lonBack, latBack, twoStepE, twoStepN));
+        ASSERT_TRUE(WebMercatorToZone(zone, webX, webY, directE, directN)) << lon << ", " << lat;
+        worst.directRoute = std::max(worst.directRoute, Distance(directE, directN, twoStepE, twoStepN) * zone.unitMetres);
+
         double backLon = 0, backLat = 0;
         ASSERT_TRUE(ZoneToLonLat(zone, easting, northing, backLon, backLat)) << lon << ", " << lat;
         const double eastWest = AngleBetween(backLon, lon) * std::cos(lat * kRadiansPerDegree);
@@ -124,6 +133,7 @@ TEST(ZoneProjectionAgainstProj, EveryZoneAgreesAcrossItsAreaOfUse) {
         }
         EXPECT_LT(worst.excess, ToleranceMetres(zone))
             << "worst against EPSG " << worst.againstEpsg << " m at " << worst.lon << ", " << worst.lat;
+        EXPECT_LT(worst.directRoute, kDirectRouteMetres);
         EXPECT_LT(worst.roundTrip,
                   zone.kind == kZoneTransverseMercator ? kTransverseMercatorRoundTripDegrees : kRoundTripDegrees);
     }
