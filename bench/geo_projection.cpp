@@ -1,6 +1,8 @@
 // Per-point cost of turning archive points (Web Mercator) into zone coordinates:
-// WebMercatorToLonLat then LonLatToZone, against PROJ's proj_trans_generic over the same
-// points and the same conversion, for a transverse Mercator zone and a conic zone.
+// WebMercatorToZone (the route the fetch takes) and the two steps WebMercatorToLonLat then
+// LonLatToZone, against PROJ's proj_trans_generic over the same points and the same
+// conversion, for a transverse Mercator zone, a conic zone and the oblique Mercator of
+// Alaska zone 1.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -17,6 +19,7 @@ namespace {
 constexpr std::size_t kPointCount = 100000;
 constexpr std::uint32_t kTransverseMercatorZone = 2240;  // Georgia West (ftUS)
 constexpr std::uint32_t kConicZone = 3418;               // Iowa South (ftUS)
+constexpr std::uint32_t kHotineZone = 26931;             // Alaska zone 1
 
 struct WebMercatorPoints {
     std::vector<double> x, y;
@@ -35,15 +38,21 @@ WebMercatorPoints MakePoints(const StatePlaneZone& zone) {
     return points;
 }
 
-void PelvarWebMercatorToZone(benchmark::State& state, std::uint32_t epsg) {
+enum class PelvarRoute { kDirect, kTwoSteps };
+
+void PelvarWebMercatorToZone(benchmark::State& state, std::uint32_t epsg, PelvarRoute route) {
     const StatePlaneZone& zone = *FindZoneByEpsg(epsg);
     const WebMercatorPoints points = MakePoints(zone);
     std::vector<double> easting(kPointCount), northing(kPointCount);
     for (auto _ : state) {
         for (std::size_t i = 0; i < kPointCount; ++i) {
-            double lon = 0, lat = 0;
-            WebMercatorToLonLat(points.x[i], points.y[i], lon, lat);
-            LonLatToZone(zone, lon, lat, easting[i], northing[i]);
+            if (route == PelvarRoute::kDirect) {
+                WebMercatorToZone(zone, points.x[i], points.y[i], easting[i], northing[i]);
+            } else {
+                double lon = 0, lat = 0;
+                WebMercatorToLonLat(points.x[i], points.y[i], lon, lat);
+                LonLatToZone(zone, lon, lat, easting[i], northing[i]);
+            }
         }
         benchmark::DoNotOptimize(easting.data());
         benchmark::DoNotOptimize(northing.data());
@@ -52,9 +61,16 @@ void PelvarWebMercatorToZone(benchmark::State& state, std::uint32_t epsg) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kPointCount));
 }
 
-BENCHMARK_CAPTURE(PelvarWebMercatorToZone, TransverseMercator, kTransverseMercatorZone)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(PelvarWebMercatorToZone, Conic, kConicZone)->Unit(benchmark::kMillisecond);
-
+BENCHMARK_CAPTURE(PelvarWebMercatorToZone, TransverseMercator, kTransverseMercatorZone, PelvarRoute::kDirect)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PelvarWebMercatorToZone, Conic, kConicZone, PelvarRoute::kDirect)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PelvarWebMercatorToZone, Hotine, kHotineZone, PelvarRoute::kDirect)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PelvarWebMercatorToZone, TransverseMercatorTwoSteps, kTransverseMercatorZone, PelvarRoute::kTwoSteps)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PelvarWebMercatorToZone, ConicTwoSteps, kConicZone, PelvarRoute::kTwoSteps)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PelvarWebMercatorToZone, HotineTwoSteps, kHotineZone, PelvarRoute::kTwoSteps)
+    ->Unit(benchmark::kMillisecond);
 
 // PROJ's best case: an explicit pipeline doing what ours does (spherical Web Mercator
 // inverse, then the zone projection with EPSG's parameters, then the zone's unit), with no
@@ -65,6 +81,10 @@ const char* ExplicitPipeline(std::uint32_t epsg) {
             return "+proj=pipeline +step +inv +proj=webmerc +a=6378137 +b=6378137 "
                    "+step +proj=tmerc +lat_0=30 +lon_0=-84.1666666666667 +k=0.9999 +x_0=699999.999898 +y_0=0 +ellps=GRS80 "
                    "+step +proj=unitconvert +xy_in=m +xy_out=us-ft";
+        case kHotineZone:
+            return "+proj=pipeline +step +inv +proj=webmerc +a=6378137 +b=6378137 "
+                   "+step +proj=omerc +no_uoff +lat_0=57 +lonc=-133.666666666667 +alpha=323.130102361111 "
+                   "+gamma=323.130102361111 +k=0.9999 +x_0=5000000 +y_0=-5000000 +ellps=GRS80";
         default:
             return "+proj=pipeline +step +inv +proj=webmerc +a=6378137 +b=6378137 "
                    "+step +proj=lcc +lat_0=40 +lon_0=-93.5 +lat_1=41.7833333333333 +lat_2=40.6166666666667 "
@@ -114,6 +134,9 @@ BENCHMARK_CAPTURE(ProjWebMercatorToZone, TransverseMercatorPipeline, kTransverse
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ProjWebMercatorToZone, ConicCrsToCrs, kConicZone, ProjRoute::kCrsToCrs)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ProjWebMercatorToZone, ConicPipeline, kConicZone, ProjRoute::kExplicitPipeline)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ProjWebMercatorToZone, HotineCrsToCrs, kHotineZone, ProjRoute::kCrsToCrs)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ProjWebMercatorToZone, HotinePipeline, kHotineZone, ProjRoute::kExplicitPipeline)
     ->Unit(benchmark::kMillisecond);
 
 

@@ -20,11 +20,15 @@ void DeriveLambertConicConstants(double phi1, double phi2, ZoneConstants& consta
     constants.rho0 = constants.aF * std::pow(ConformalT(constants.phi0), constants.n);
 }
 
-void LambertConicForward(const ZoneConstants& zone, double lambda, double phi, double& x, double& y) {
-    const double rho = zone.aF * std::pow(ConformalT(phi), zone.n);
-    const double theta = zone.n * LongitudeFromCentralMeridian(lambda, zone.lambda0);
+void LambertConicFromIsometric(const ZoneConstants& zone, double dLambda, double psi, double& x, double& y) {
+    const double rho = zone.aF * std::exp(-zone.n * psi);
+    const double theta = zone.n * dLambda;
     x = rho * std::sin(theta);
     y = zone.rho0 - rho * std::cos(theta);
+}
+
+void LambertConicForward(const ZoneConstants& zone, double lambda, double phi, double& x, double& y) {
+    LambertConicFromIsometric(zone, LongitudeFromCentralMeridian(lambda, zone.lambda0), IsometricLatitude(phi), x, y);
 }
 
 void LambertConicInverse(const ZoneConstants& zone, double x, double y, double& lambda, double& phi) {
@@ -33,11 +37,7 @@ void LambertConicInverse(const ZoneConstants& zone, double x, double y, double& 
     const double rho = sign * std::sqrt(x * x + B * B);
     const double t = std::pow(rho / zone.aF, 1.0 / zone.n);
     const double theta = std::atan2(sign * x, sign * B);
-    phi = kHalfPi - 2.0 * std::atan(t);
-    for (int i = 0; i < kConicInverseIterations; ++i) {
-        const double es = kEccentricity * std::sin(phi);
-        phi = kHalfPi - 2.0 * std::atan(t * std::pow((1.0 - es) / (1.0 + es), kHalfEccentricity));
-    }
+    phi = LatitudeOfConformalT(t);
     lambda = theta / zone.n + zone.lambda0;
 }
 

@@ -39,13 +39,11 @@ void DeriveTransverseMercatorConstants(ZoneConstants& constants) {
     constants.meridianAtOrigin = MeridianDistance(constants.phi0);
 }
 
-void TransverseMercatorForward(const ZoneConstants& zone, double lambda, double phi, double& x, double& y) {
-    const double tanPhi = std::tan(phi);
-    const double cosPhi = std::cos(phi);
-    const double T = tanPhi * tanPhi;
-    const double C = kSecondEccentricitySquared * cosPhi * cosPhi;
-    const double A = LongitudeFromCentralMeridian(lambda, zone.lambda0) * cosPhi;
-    const double N = PrimeVerticalRadius(phi);
+void TransverseMercatorSeries(const ZoneConstants& zone, double dLambda, const LatitudeTrig& lat, double& x, double& y) {
+    const double T = lat.tan * lat.tan;
+    const double C = kSecondEccentricitySquared * lat.cos * lat.cos;
+    const double A = dLambda * lat.cos;
+    const double N = kSemiMajorAxis / std::sqrt(1.0 - kEccentricitySquared * lat.sin * lat.sin);
     const double A2 = A * A;
     const double A3 = A2 * A;
     const double A4 = A2 * A2;
@@ -54,10 +52,14 @@ void TransverseMercatorForward(const ZoneConstants& zone, double lambda, double 
 
     x = zone.k0 * N *
         (A + (1.0 - T + C) * A3 / 6.0 + (5.0 - 18.0 * T + T * T + 72.0 * C - k58SecondEccentricitySquared) * A5 / 120.0);
-    y = zone.k0 * (MeridianDistance(phi) - zone.meridianAtOrigin +
-                   N * tanPhi *
+    y = zone.k0 * (MeridianDistance(lat) - zone.meridianAtOrigin +
+                   N * lat.tan *
                        (A2 / 2.0 + (5.0 - T + 9.0 * C + 4.0 * C * C) * A4 / 24.0 +
                         (61.0 - 58.0 * T + T * T + 600.0 * C - k330SecondEccentricitySquared) * A6 / 720.0));
+}
+
+void TransverseMercatorForward(const ZoneConstants& zone, double lambda, double phi, double& x, double& y) {
+    TransverseMercatorSeries(zone, LongitudeFromCentralMeridian(lambda, zone.lambda0), TrigOf(phi), x, y);
 }
 
 void TransverseMercatorInverse(const ZoneConstants& zone, double x, double y, double& lambda, double& phi) {

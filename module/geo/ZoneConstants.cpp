@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "geo/detail/Grs80.h"
+#include "geo/detail/HotineObliqueMercator.h"
 #include "geo/detail/LambertConic.h"
 #include "geo/detail/TransverseMercator.h"
 
@@ -40,15 +41,17 @@ ZoneConstants DeriveZoneConstants(const StatePlaneZone& zone) {
     constants.k0 = zone.k0;
     if (zone.kind == kZoneLambertConic) {
         DeriveLambertConicConstants(zone.stdParallel1 * kDegree, zone.stdParallel2 * kDegree, constants);
+    } else if (zone.kind == kZoneHotineObliqueMercator) {
+        DeriveHotineConstants(zone.azimuth * kDegree, zone.rectifiedGridAngle * kDegree, constants);
     } else {
         DeriveTransverseMercatorConstants(constants);
     }
     return constants;
 }
 
-ZoneConstants ZoneConstantsFor(const StatePlaneZone& zone) {
+const ZoneConstants* CachedZoneConstants(const StatePlaneZone& zone) {
     const std::size_t index = TableIndexOf(zone);
-    return index < kStatePlaneZoneCount ? TableConstants()[index] : DeriveZoneConstants(zone);
+    return index < kStatePlaneZoneCount ? &TableConstants()[index] : nullptr;
 }
 
 }  // namespace geo_detail

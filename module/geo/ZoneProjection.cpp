@@ -2,9 +2,11 @@
 // false origin inside, with the projection chosen by the row's kind.
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "geo/Projections.h"
 #include "geo/detail/Grs80.h"
+#include "geo/detail/HotineObliqueMercator.h"
 #include "geo/detail/LambertConic.h"
 #include "geo/detail/TransverseMercator.h"
 #include "geo/detail/ZoneConstants.h"
@@ -31,10 +33,35 @@ double FoldLongitude(double lon) {
     return lon;
 }
 
+// Metres from the false origin to the zone's unit, with the result test.
+bool ToZoneUnits(const StatePlaneZone& zone, double inA, double inB, double x, double y, double& easting,
+                 double& northing) {
+    easting = (x + zone.falseEasting) / zone.unitMetres;
+    northing = (y + zone.falseNorthing) / zone.unitMetres;
+    return FiniteResult(inA, inB, easting, northing);
+}
+
+// The latitude at a Mercator ordinate ψ of the sphere, from q = e^ψ: sin φ = tanh ψ =
+// (q² − 1)/(q² + 1), cos φ = sech ψ = 2q/(q² + 1), tan φ = sinh ψ; φ itself only when the
+// trigonometry is asked for.
+struct MercatorLatitude {
+    explicit MercatorLatitude(double sphericalPsi)
+        : q(std::exp(sphericalPsi)), overQ2Plus1(1.0 / (q * q + 1.0)), sin((q * q - 1.0) * overQ2Plus1) {}
+    LatitudeTrig Trig() const {
+        const double cos = 2.0 * q * overQ2Plus1;
+        return {2.0 * std::atan(q) - kHalfPi, sin, cos, sin / cos};
+    }
+
+    double q;
+    double overQ2Plus1;
+    double sin;
+};
+
 }  // namespace
 
 bool LonLatToZone(const StatePlaneZone& zone, double lon, double lat, double& easting, double& northing) {
-    const ZoneConstants constants = ZoneConstantsFor(zone);
+    std::optional<ZoneConstants> derived;
+    const ZoneConstants& constants = ZoneConstantsOf(zone, derived);
     const double lambda = lon * kDegree;
     const double phi = lat * kDegree;
     double x = kNaN;
@@ -43,14 +70,33 @@ bool LonLatToZone(const StatePlaneZone& zone, double lon, double lat, double& ea
         TransverseMercatorForward(constants, lambda, phi, x, y);
     } else if (zone.kind == kZoneLambertConic) {
         LambertConicForward(constants, lambda, phi, x, y);
+    } else if (zone.kind == kZoneHotineObliqueMercator) {
+        HotineForward(constants, lambda, phi, x, y);
     }
-    easting = (x + zone.falseEasting) / zone.unitMetres;
-    northing = (y + zone.falseNorthing) / zone.unitMetres;
-    return FiniteResult(lon, lat, easting, northing);
+    return ToZoneUnits(zone, lon, lat, x, y, easting, northing);
+}
+
+bool WebMercatorToZone(const StatePlaneZone& zone, double webX, double webY, double& easting, double& northing) {
+    std::optional<ZoneConstants> derived;
+    const ZoneConstants& constants = ZoneConstantsOf(zone, derived);
+    const double dLambda = LongitudeFromCentralMeridian(webX / kSemiMajorAxis, constants.lambda0);
+    const double sphericalPsi = webY / kSemiMajorAxis;  // the sphere's isometric latitude
+    const MercatorLatitude lat(sphericalPsi);
+    double x = kNaN;
+    double y = kNaN;
+    if (zone.kind == kZoneTransverseMercator) {
+        TransverseMercatorSeries(constants, dLambda, lat.Trig(), x, y);
+    } else if (zone.kind == kZoneLambertConic) {
+        LambertConicFromIsometric(constants, dLambda, sphericalPsi - IsometricCorrection(lat.sin), x, y);
+    } else if (zone.kind == kZoneHotineObliqueMercator) {
+        HotineFromMercator(constants, dLambda, lat.q, sphericalPsi, lat.sin, x, y);
+    }
+    return ToZoneUnits(zone, webX, webY, x, y, easting, northing);
 }
 
 bool ZoneToLonLat(const StatePlaneZone& zone, double easting, double northing, double& lon, double& lat) {
-    const ZoneConstants constants = ZoneConstantsFor(zone);
+    std::optional<ZoneConstants> derived;
+    const ZoneConstants& constants = ZoneConstantsOf(zone, derived);
     const double x = zone.unitMetres * easting - zone.falseEasting;
     const double y = zone.unitMetres * northing - zone.falseNorthing;
     double lambda = kNaN;
@@ -59,6 +105,8 @@ bool ZoneToLonLat(const StatePlaneZone& zone, double easting, double northing, d
         TransverseMercatorInverse(constants, x, y, lambda, phi);
     } else if (zone.kind == kZoneLambertConic) {
         LambertConicInverse(constants, x, y, lambda, phi);
+    } else if (zone.kind == kZoneHotineObliqueMercator) {
+        HotineInverse(constants, x, y, lambda, phi);
     }
     lon = FoldLongitude(lambda / kDegree);
     lat = phi / kDegree;

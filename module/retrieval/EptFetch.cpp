@@ -32,9 +32,8 @@ class RectangleFilter {
       : zone_(zone), rect_(rect), result_(result) {}
 
   void operator()(double x, double y, double z, std::uint8_t cls, std::uint16_t intensity) const {
-    double lon = 0, lat = 0, easting = 0, northing = 0;
-    WebMercatorToLonLat(x, y, lon, lat);
-    if (!LonLatToZone(zone_, lon, lat, easting, northing)) return;
+    double easting = 0, northing = 0;
+    if (!WebMercatorToZone(zone_, x, y, easting, northing)) return;
     if (!(rect_.xmin <= easting && easting < rect_.xmax && rect_.ymin <= northing && northing < rect_.ymax)) return;
     result_.x.push_back(easting);
     result_.y.push_back(northing);

@@ -37,10 +37,48 @@ inline double LongitudeFromCentralMeridian(double lambda, double lambda0) {
     return offset;
 }
 
-// Meridian distance from the equator to latitude phi (radians), in metres.
-inline double MeridianDistance(double phi) {
-    return kSemiMajorAxis * (kMeridianC0 * phi - kMeridianC2 * std::sin(2.0 * phi) +
-                             kMeridianC4 * std::sin(4.0 * phi) - kMeridianC6 * std::sin(6.0 * phi));
+// A latitude in radians with its sine, cosine and tangent, worked out once per point.
+struct LatitudeTrig {
+    double phi;
+    double sin;
+    double cos;
+    double tan;
+};
+
+inline LatitudeTrig TrigOf(double phi) {
+    const double s = std::sin(phi);
+    const double c = std::cos(phi);
+    return {phi, s, c, std::tan(phi)};
+}
+
+// Meridian distance from the equator to the latitude, in metres; the sines of 2φ, 4φ and 6φ
+// come from the latitude's own sine and cosine by the multiple-angle identities.
+inline double MeridianDistance(const LatitudeTrig& lat) {
+    const double sin2 = 2.0 * lat.sin * lat.cos;
+    const double cos2 = 1.0 - 2.0 * lat.sin * lat.sin;
+    const double sin4 = 2.0 * sin2 * cos2;
+    const double sin6 = sin2 * (3.0 - 4.0 * sin2 * sin2);
+    return kSemiMajorAxis * (kMeridianC0 * lat.phi - kMeridianC2 * sin2 + kMeridianC4 * sin4 - kMeridianC6 * sin6);
+}
+
+inline double MeridianDistance(double phi) { return MeridianDistance(TrigOf(phi)); }
+
+// e·atanh(e·sin φ): what the ellipsoid takes from the sphere's isometric latitude. With
+// e·|sin φ| ≤ e the odd series converges fast: Σ e^(2k+2)·sin^(2k+1)φ / (2k+1), to k = 6
+// (the next term is below 5e-18).
+inline double IsometricCorrection(double sinPhi) {
+    constexpr double e2 = kEccentricitySquared;
+    constexpr double e4 = e2 * e2, e6 = e4 * e2, e8 = e4 * e4, e10 = e8 * e2, e12 = e8 * e4, e14 = e12 * e2;
+    const double s2 = sinPhi * sinPhi;
+    const double sum =
+        e2 + s2 * (e4 / 3 + s2 * (e6 / 5 + s2 * (e8 / 7 + s2 * (e10 / 9 + s2 * (e12 / 11 + s2 * (e14 / 13))))));
+    return sum * sinPhi;
+}
+
+// The isometric latitude ψ = −ln t(φ) of the ellipsoid.
+inline double IsometricLatitude(double phi) {
+    const double sinPhi = std::sin(phi);
+    return std::log((1.0 + sinPhi) / std::cos(phi)) - IsometricCorrection(sinPhi);
 }
 
 // Radius of curvature in the prime vertical at latitude phi.
@@ -59,6 +97,20 @@ inline double ParallelRadiusFactor(double phi) {
 inline double ConformalT(double phi) {
     const double es = kEccentricity * std::sin(phi);
     return std::tan(kQuarterPi - phi / 2.0) / std::pow((1.0 - es) / (1.0 + es), kHalfEccentricity);
+}
+
+// The inverse latitude is refined this many times, with no convergence test.
+inline constexpr int kConformalLatitudeIterations = 8;
+
+// The latitude whose conformal function is t: π/2 − 2·atan t, then refined a fixed number of
+// times, with no convergence test.
+inline double LatitudeOfConformalT(double t) {
+    double phi = kHalfPi - 2.0 * std::atan(t);
+    for (int i = 0; i < kConformalLatitudeIterations; ++i) {
+        const double es = kEccentricity * std::sin(phi);
+        phi = kHalfPi - 2.0 * std::atan(t * std::pow((1.0 - es) / (1.0 + es), kHalfEccentricity));
+    }
+    return phi;
 }
 
 }  // namespace geo_detail

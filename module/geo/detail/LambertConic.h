@@ -7,10 +7,11 @@ namespace geo_detail {
 
 // Below this difference of the standard parallels (radians) the cone constant is sin φ1.
 inline constexpr double kSingleParallelTolerance = 1e-12;
-// The inverse refines the latitude this many times, with no convergence test.
-inline constexpr int kConicInverseIterations = 8;
 
 void DeriveLambertConicConstants(double phi1, double phi2, ZoneConstants& constants);
+// The forward projection from the longitude's offset from the central meridian (radians,
+// within half a turn) and the isometric latitude ψ = −ln t(φ).
+void LambertConicFromIsometric(const ZoneConstants& zone, double dLambda, double psi, double& x, double& y);
 void LambertConicForward(const ZoneConstants& zone, double lambda, double phi, double& x, double& y);
 void LambertConicInverse(const ZoneConstants& zone, double x, double y, double& lambda, double& phi);
 
