@@ -23,6 +23,7 @@
 #include "dbmemfiler.h"
 #include "dbproxy.h"
 #include "dbsymtb.h"
+#include "dbundo.h"
 #include "wcrt.h"
 #include "wideutf8.h"
 
@@ -384,6 +385,7 @@ bool ReadDrawingFile(AcDbDatabase& database, const std::wstring& path, std::wstr
   int errorNumber = 0;
   if (!ReadWholeFile(path, file, error, errorNumber) || !CheckFrame(file, payload, error)) return false;
   // Read into a fresh state; the database keeps its old contents unless everything was read.
+  const UndoSuspension quiet;
   AcDbDatabaseImpl previous(&database);
   pelvarhost::DbAccess::Impl(database).swapContents(previous);
   if (!ReadPayload(database, payload, error)) {
@@ -394,6 +396,7 @@ bool ReadDrawingFile(AcDbDatabase& database, const std::wstring& path, std::wstr
   impl.fileName = path;
   impl.modified = false;
   impl.graphicsGeneration = previous.graphicsGeneration + 1;
+  ClearUndoHistory(database);  // a drawing read starts a history of its own
   return true;
 }
 
