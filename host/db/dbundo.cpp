@@ -359,10 +359,12 @@ void ClearUndoHistory(AcDbDatabase& database, const wchar_t* reason) {
   if (hadSteps && reason != nullptr) acutPrintf(L"\n%ls", reason);
 }
 
+// Silent outside commands: classes go at the program's end too, when nobody reads it.
 void ClearUndoHistoriesHolding(AcRxClass* cls, const wchar_t* reason) {
+  const wchar_t* told = Span().depth > 0 ? reason : nullptr;
   for (AcDbDatabase* database : LiveDatabases()) {
     UndoHistory* history = DbAccess::Impl(*database).undo.get();
-    if (history != nullptr && HoldsClass(*history, cls)) ClearUndoHistory(*database, reason);
+    if (history != nullptr && HoldsClass(*history, cls)) ClearUndoHistory(*database, told);
   }
 }
 
