@@ -107,6 +107,39 @@ TEST_F(OverrideArrayTest, EditsAppliedOneAtATimeGiveTheArrayBuiltFromScratch) {
   EXPECT_GT(edits, 100);
 }
 
+// Undo and redo move the end of the edit list: the array that follows in place equals the
+// array built from scratch, edits taken back or added, classes by height on or off.
+TEST_F(OverrideArrayTest, AnArrayFollowsEditsTakenBackOrAddedAtTheEndOfTheList) {
+  WriteRelabelledSample(File("a.kmt"), 20000, 5, 3);
+  OpenedObject<Pelvar> cloud = Open(AddCloud(File("a.kmt")), AcDb::kForRead);
+  const KmqData& data = *cloud->CloudData();
+  std::mt19937_64 random(24);
+  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+  std::vector<ReclassEdit> edits;
+  for (int k = 0; k < 12; ++k) {
+    const double x = uniform(2229000, 2230800), y = uniform(1369000, 1370800);
+    edits.push_back({x, y, x + uniform(50, 600), y + uniform(50, 600), uint16_t(k % 5 == 0 ? 255 : random() % 20)});
+  }
+  const std::span<const ReclassEdit> all(edits);
+  struct Step {
+    size_t from, to;
+    bool autoClassify;
+  };
+  for (const Step& step : {Step{12, 11, false}, Step{12, 11, true}, Step{12, 5, true}, Step{12, 0, false},
+                           Step{3, 12, true}, Step{0, 12, false}, Step{7, 7, true}}) {
+    ClassOverrideArray followed, scratch;
+    ComputeClassOverrides(data, all.first(step.from), step.autoClassify, followed);
+    ASSERT_TRUE(UpdateClassOverrides(data, all.first(step.from), all.first(step.to), step.autoClassify, followed));
+    ComputeClassOverrides(data, all.first(step.to), step.autoClassify, scratch);
+    EXPECT_TRUE(followed == scratch) << step.from << " -> " << step.to << (step.autoClassify ? " by height" : "");
+  }
+  std::vector<ReclassEdit> changedInside(edits.begin(), edits.begin() + 5);
+  changedInside[2].cls ^= 1;
+  ClassOverrideArray overrides;
+  ComputeClassOverrides(data, all.first(6), false, overrides);
+  EXPECT_FALSE(UpdateClassOverrides(data, all.first(6), changedInside, false, overrides)) << "left to a rebuild";
+}
+
 class ReclassRulesTest : public DrawingTest {
  protected:
   // Points on a 10 ft lattice from (1000, 2000) to (1100, 2100), classes cycling 1..6.
