@@ -101,7 +101,8 @@ void MainWindow::BuildMenus() {
   file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, [this] { close(); });
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-  undoAction_ = edit->addAction(QStringLiteral("&Undo"), QKeySequence::Undo, this, [this] { QueueCommand(QStringLiteral("_U\n")); });
+  undoAction_ = edit->addAction(QStringLiteral("&Undo"), QKeySequence::Undo, this,
+                                [this] { QueueCommand(QStringLiteral("_U\n")); });
   redoAction_ = edit->addAction(QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), this,
                                 [this] { QueueCommand(QStringLiteral("_REDO\n")); });
   UpdateEditMenu();

@@ -160,7 +160,8 @@ bool UpdateClassOverrides(const KmqData& data, std::span<const ReclassEdit> befo
                           std::span<const ReclassEdit> after, bool autoClassify, ClassOverrideArray& overrides) {
   if (overrides.size() != data.points.size()) return false;
   if (StartsWith(after, before)) {
-    for (const ReclassEdit& edit : after.subspan(before.size())) ApplyNewReclassEdit(data, edit, autoClassify, overrides);
+    for (const ReclassEdit& edit : after.subspan(before.size()))
+      ApplyNewReclassEdit(data, edit, autoClassify, overrides);
     return true;
   }
   if (!StartsWith(before, after)) return false;

@@ -73,7 +73,9 @@ class CommandMaker {
 
  private:
   Pt Cloud() { return kEditedClouds[Below(2)]; }
-  Pt Near(Pt centre, int reach) { return {centre.x - reach + Below(2 * reach + 1), centre.y - reach + Below(2 * reach + 1)}; }
+  Pt Near(Pt centre, int reach) {
+    return {centre.x - reach + Below(2 * reach + 1), centre.y - reach + Below(2 * reach + 1)};
+  }
   Pt FreeGridPoint(const std::vector<Pt>& points) {
     Pt p;
     do p = {kGrid * Below(kGridCells), kGrid * Below(kGridCells)};
