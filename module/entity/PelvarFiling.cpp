@@ -119,7 +119,8 @@ Acad::ErrorStatus Pelvar::dwgInFields(AcDbDwgFiler* filer) {
   // A record that could not be read whole leaves the entity as it was.
   if (status != Acad::eOk) return status;
 
-  const bool sameCloud = fields.cloudPath == m_cloudPath;
+  // Undo and redo file the entity back in over itself: its caches stay when they still hold.
+  const bool keepsCaches = filer->filerType() == AcDb::kUndoFiler && fields.cloudPath == m_cloudPath;
   const bool sameAutoClassify = fields.autoClassify == m_autoClassify;
   std::vector<ReclassEdit> previousEdits = std::move(m_reclassEdits);
   m_cloudPath = std::move(fields.cloudPath);
@@ -132,12 +133,12 @@ Acad::ErrorStatus Pelvar::dwgInFields(AcDbDwgFiler* filer) {
   m_elevMin = fields.elevMin;
   m_elevMax = fields.elevMax;
   m_autoClassify = fields.autoClassify;
-  // Another file: load it on next use.
-  if (!sameCloud) m_cloudData.reset();
+  // A drawing read, or another file: load the image again on next use.
+  if (!keepsCaches) m_cloudData.reset();
   // The override array is derived from the edits and the switch. Undo and redo add or take
   // back edits at the end of the list: the array follows in place; otherwise it is dropped
   // and rebuilt on next use.
-  const bool overridesFollowed = sameCloud && sameAutoClassify && !m_overridesDirty && m_classOverrides &&
+  const bool overridesFollowed = keepsCaches && sameAutoClassify && !m_overridesDirty && m_classOverrides &&
                                  m_cloudData &&
                                  UpdateClassOverrides(*m_cloudData, previousEdits, m_reclassEdits, m_autoClassify,
                                                       *m_classOverrides);
