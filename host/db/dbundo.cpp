@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "aced.h"
@@ -64,7 +65,7 @@ struct UndoHistory {
   bool toldOfLimit = false;
   // Stubs of objects that undo took out of the database; ids may still name them, so they
   // live as long as the drawing.
-  std::vector<std::unique_ptr<AcDbStub>> detached;
+  std::unordered_map<AcDbStub*, std::unique_ptr<AcDbStub>> detached;
 };
 
 void UndoHistoryDeleter::operator()(UndoHistory* history) const { delete history; }
@@ -157,7 +158,7 @@ void TakeOut(AcDbDatabaseImpl& impl, UndoHistory& history, AcDbStub* stub) {
   delete object;
   auto it = impl.stubs.find(stub->handle);
   if (it != impl.stubs.end() && it->second.get() == stub) {
-    history.detached.push_back(std::move(it->second));
+    history.detached.emplace(stub, std::move(it->second));
     impl.stubs.erase(it);
   }
 }
@@ -171,9 +172,8 @@ bool PutBack(AcDbDatabaseImpl& impl, UndoHistory& history, AcDbStub* stub, const
     delete created;
     return false;
   }
-  auto it = std::find_if(history.detached.begin(), history.detached.end(),
-                         [stub](const std::unique_ptr<AcDbStub>& held) { return held.get() == stub; });
-  if (it != history.detached.end() && impl.stubs.try_emplace(stub->handle, std::move(*it)).second)
+  auto it = history.detached.find(stub);
+  if (it != history.detached.end() && impl.stubs.try_emplace(stub->handle, std::move(it->second)).second)
     history.detached.erase(it);
   DbAccess::AttachToStub(*object, stub);
   object->setOwnerId(state.owner);

@@ -134,13 +134,20 @@ void TakeBackEdits(const KmqData& data, std::span<const ReclassEdit> kept, std::
   for (const ReclassEdit& edit : removed)
     if (EditRuns runs = RunsOf(data, edit); !runs.x.empty() && !runs.y.empty()) removedRuns.push_back(runs);
   if (removedRuns.empty()) return;
+  // The box around the edits taken back rules out most points with two comparisons.
+  EditRuns box = removedRuns.front();
+  for (const EditRuns& runs : removedRuns) {
+    box.x = {std::min(box.x.first, runs.x.first), std::max(box.x.last, runs.x.last)};
+    box.y = {std::min(box.y.first, runs.y.first), std::max(box.y.last, runs.y.last)};
+  }
   std::vector<EditRuns> keptRuns;
   for (const ReclassEdit& edit : kept) keptRuns.push_back(RunsOf(data, edit));
   const KmqPoint* points = data.points.data();
   uint8_t* bytes = overrides.data();
   for (size_t i = 0, n = data.points.size(); i < n; ++i) {
     const KmqPoint& p = points[i];
-    if (std::none_of(removedRuns.begin(), removedRuns.end(), [&p](const EditRuns& runs) { return Inside(runs, p); }))
+    if (!Inside(box, p) ||
+        std::none_of(removedRuns.begin(), removedRuns.end(), [&p](const EditRuns& runs) { return Inside(runs, p); }))
       continue;
     uint8_t cls = kNoOverride;
     for (size_t k = 0; k < keptRuns.size(); ++k)

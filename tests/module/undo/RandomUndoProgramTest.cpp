@@ -16,8 +16,7 @@ namespace undotest {
 namespace {
 
 struct Pt {
-  int x = 0;
-  int y = 0;
+  int x, y;
   bool operator==(const Pt&) const = default;
 };
 
@@ -77,10 +76,8 @@ class CommandMaker {
     return {centre.x - reach + Below(2 * reach + 1), centre.y - reach + Below(2 * reach + 1)};
   }
   Pt FreeGridPoint(const std::vector<Pt>& points) {
-    Pt p;
-    do p = {kGrid * Below(kGridCells), kGrid * Below(kGridCells)};
-    while (std::find(points.begin(), points.end(), p) != points.end());
-    return p;
+    Pt p{kGrid * Below(kGridCells), kGrid * Below(kGridCells)};
+    return std::find(points.begin(), points.end(), p) == points.end() ? p : FreeGridPoint(points);
   }
   std::string AddPoint(std::vector<Pt>& points) {
     points.push_back(FreeGridPoint(points));
@@ -88,13 +85,13 @@ class CommandMaker {
   }
   std::string MovePoint(std::vector<Pt>& points) {
     Pt& moved = points[static_cast<size_t>(Below(static_cast<int>(points.size())))];
-    const Pt from = moved;
+    const std::string from = Text(moved);
     moved = FreeGridPoint(points);
-    return "MOVE\n" + Text(from) + "\n\n" + Text(from) + "\n" + Text(moved) + "\n";
+    return "MOVE\n" + from + "\n\n" + from + "\n" + Text(moved) + "\n";
   }
   std::string ErasePoint(std::vector<Pt>& points) {
     auto it = points.begin() + Below(static_cast<int>(points.size()));
-    std::string pick = Text(*it);
+    const std::string pick = Text(*it);
     points.erase(it);
     return "ERASE\n" + pick + "\n\n";
   }

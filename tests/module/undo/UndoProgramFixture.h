@@ -26,12 +26,7 @@ class UndoProgram : public testing::Test {
   }
 
   void WriteCloud(const std::string& name, double centreX, double centreY, uint64_t seed) {
-    SampleCloudRequest request;
-    request.pointCount = 3000;
-    request.seed = seed;
-    request.centreX = centreX;
-    request.centreY = centreY;
-    request.side = 400;
+    SampleCloudRequest request{.pointCount = 3000, .seed = seed, .centreX = centreX, .centreY = centreY, .side = 400};
     ASSERT_TRUE(WriteSampleCloud(request, (home_ / name).string(), false));
   }
 
