@@ -26,4 +26,7 @@ void CmdZoom();
 void CmdRegen();
 void CmdRedraw();
 void CmdPickBox();
+void CmdU();
+void CmdUndo();
+void CmdRedo();
 }  // namespace pelvarhost::cmd

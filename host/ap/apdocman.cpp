@@ -4,7 +4,12 @@
 #include "acdocman.h"
 #include "dbapserv.h"
 #include "dbdatabase.h"
+#include "dbundo.h"
 #include "hostinput.h"
+
+namespace {
+constexpr const wchar_t* kLockGroupName = L"EDIT";
+}  // namespace
 
 AcApDocument::AcApDocument(std::unique_ptr<AcDbDatabase> database, const std::wstring& fileName, bool untitled)
     : m_database(std::move(database)), m_untitled(untitled) {
@@ -87,6 +92,8 @@ Acad::ErrorStatus AcApDocManager::lockDocument(AcApDocument* doc, AcAp::DocLockM
                                                const ACHAR*, bool) {
   if (doc == nullptr || !m_impl->holds(doc)) return Acad::eInvalidInput;
   AcAp::DocLockMode previous = doc->lockMode();
+  // Changes made under a lock outside a command (a palette's) are one undo group.
+  pelvarhost::BeginUndoSpan(globalName != nullptr && *globalName != 0 ? globalName : kLockGroupName);
   ++doc->lockDepth;
   doc->setLockMode(lockMode);
   m_impl->notify([&](AcApDocManagerReactor* r) {
@@ -99,6 +106,7 @@ Acad::ErrorStatus AcApDocManager::unlockDocument(AcApDocument* doc) {
   if (doc == nullptr || !m_impl->holds(doc)) return Acad::eInvalidInput;
   if (doc->lockDepth == 0) return Acad::eNotApplicable;
   if (--doc->lockDepth == 0) doc->setLockMode(AcAp::kNotLocked);
+  pelvarhost::EndUndoSpan();
   return Acad::eOk;
 }
 

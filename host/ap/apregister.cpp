@@ -19,6 +19,7 @@ constexpr HostCommand kHostCommands[] = {
     {L"QUIT", cmd::CmdQuit},         {L"DOCS", cmd::CmdDocs},         {L"DOC", cmd::CmdDoc},
     {L"ARXLOAD", cmd::CmdArxLoad},   {L"ARXUNLOAD", cmd::CmdArxUnload}, {L"ZOOM", cmd::CmdZoom},
     {L"REGEN", cmd::CmdRegen},       {L"REDRAW", cmd::CmdRedraw},     {L"PICKBOX", cmd::CmdPickBox},
+    {L"U", cmd::CmdU},               {L"UNDO", cmd::CmdUndo},         {L"REDO", cmd::CmdRedo},
 };
 
 }  // namespace

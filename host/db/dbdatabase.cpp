@@ -5,6 +5,7 @@
 #include "dbdrawing.h"
 #include "dbimpl.h"
 #include "dbsymtb.h"
+#include "dbundo.h"
 
 namespace pelvarhost {
 std::vector<AcDbDatabase*>& LiveDatabases() {
@@ -51,8 +52,10 @@ void AcDbDatabaseImpl::swapContents(AcDbDatabaseImpl& other) {
 
 AcDbObjectId AcDbDatabaseImpl::addObject(AcDbObject* object, AcDbObjectId owner) {
   if (stubs.count(nextHandle) != 0) return AcDbObjectId::kNull;  // the handles are used up
+  pelvarhost::RecordObjectAppend(*self);
   AcDbStub* stub = stubFor(nextHandle, true);
   stub->object = object;
+  pelvarhost::RecordAppendedStub(stub);
   pelvarhost::DbAccess::AttachToStub(*object, stub);
   object->setOwnerId(owner);
   modified = true;
@@ -147,6 +150,7 @@ Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layerId) {
   if (Acad::ErrorStatus status = acdbOpenObject(record, layerId, AcDb::kForRead); status != Acad::eOk)
     return status;
   record->close();
+  pelvarhost::RecordHeaderChange(*this);
   m_impl->clayer = layerId;
   m_impl->modified = true;
   return Acad::eOk;
@@ -154,12 +158,14 @@ Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layerId) {
 
 Adesk::UInt16 AcDbDatabase::cecolorIndex() const { return m_impl->cecolor; }
 void AcDbDatabase::setCecolorIndex(Adesk::UInt16 color) {
+  pelvarhost::RecordHeaderChange(*this);
   m_impl->cecolor = color;
   m_impl->modified = true;
 }
 AcDbHandle AcDbDatabase::handseed() const { return m_impl->nextHandle; }
 const pelvarhost::ViewRecord& AcDbDatabase::viewRecord() const { return m_impl->view; }
 void AcDbDatabase::setViewRecord(const pelvarhost::ViewRecord& view) {
+  pelvarhost::RecordHeaderChange(*this);
   m_impl->view = view;
   m_impl->modified = true;
 }

@@ -23,6 +23,7 @@
 #include "dbproxy.h"
 #include "dbsymtb.h"
 #include "hostfiles.h"
+#include "dbundo.h"
 #include "wcrt.h"
 #include "wideutf8.h"
 
@@ -363,6 +364,7 @@ bool ReadDrawingFile(AcDbDatabase& database, const std::wstring& path, std::wstr
   std::vector<std::uint8_t> file, payload;
   if (!ReadDrawingBytes(path, file, error) || !CheckFrame(file, payload, error)) return false;
   // Read into a fresh state; the database keeps its old contents unless everything was read.
+  const UndoSuspension quiet;
   AcDbDatabaseImpl previous(&database);
   pelvarhost::DbAccess::Impl(database).swapContents(previous);
   if (!ReadPayload(database, payload, error)) {
@@ -373,6 +375,7 @@ bool ReadDrawingFile(AcDbDatabase& database, const std::wstring& path, std::wstr
   impl.fileName = path;
   impl.modified = false;
   impl.graphicsGeneration = previous.graphicsGeneration + 1;
+  ClearUndoHistory(database);  // a drawing read starts a history of its own
   return true;
 }
 

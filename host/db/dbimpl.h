@@ -7,6 +7,13 @@
 
 #include "dbmain.h"
 
+namespace pelvarhost {
+struct UndoHistory;
+struct UndoHistoryDeleter {
+  void operator()(UndoHistory* history) const;
+};
+}  // namespace pelvarhost
+
 class AcDbStub {
  public:
   AcDbDatabase* database = nullptr;
@@ -41,6 +48,9 @@ struct AcDbDatabaseImpl {
   std::wstring fileName;
   Adesk::UInt64 graphicsGeneration = 0;
   bool modified = false;
+  // The drawing's undo history (made on first use; it stays with the database when a
+  // read replaces the contents).
+  std::unique_ptr<pelvarhost::UndoHistory, pelvarhost::UndoHistoryDeleter> undo;
 };
 
 namespace pelvarhost {

@@ -4,6 +4,7 @@
 
 #include "dbdatabase.h"
 #include "dbimpl.h"
+#include "dbundo.h"
 #include "dbsymtb.h"
 #include "hostoutput.h"
 #include "wcrt.h"
@@ -57,9 +58,8 @@ int OpenStateErrorCount() { return Errors().count; }
 std::wstring LastOpenStateError() { return Errors().last; }
 
 Acad::ErrorStatus RequireWrite(AcDbObject* object) {
-  if (object->isWriteEnabled()) return Acad::eOk;
   object->assertWriteEnabled();
-  return Acad::eNotOpenForWrite;
+  return object->isWriteEnabled() ? Acad::eOk : Acad::eNotOpenForWrite;
 }
 
 Acad::ErrorStatus FileOutObject(const AcDbObject* object, AcDbDwgFiler& filer) {
@@ -214,9 +214,12 @@ void AcDbObject::assertReadEnabled() const {
   if (!isReadEnabled()) pelvarhost::ReportOpenStateError(Describe(this) + L" read while not open");
 }
 
-void AcDbObject::assertWriteEnabled(bool, bool) {
+// The first change of an object in an undo group files its state into the history.
+void AcDbObject::assertWriteEnabled(bool autoUndo, bool) {
   if (!isWriteEnabled())
     pelvarhost::ReportOpenStateError(Describe(this) + L" changed while not open for write");
+  else if (autoUndo)
+    pelvarhost::RecordObjectChange(*this);
 }
 
 Acad::ErrorStatus AcDbObject::dwgInFields(AcDbDwgFiler* filer) {

@@ -1,8 +1,11 @@
 // Proxy entities, and turning objects into proxies and back as their classes come and go.
 #include "dbproxy.h"
 
+#include <utility>
+
 #include "dbimpl.h"
 #include "dbmemfiler.h"
+#include "dbundo.h"
 #include "rxclasshooks.h"
 
 ACRX_DXF_DEFINE_MEMBERS(AcDbProxyEntity, AcDbEntity, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent, 0,
@@ -62,7 +65,14 @@ void Replace(AcDbStub* stub, AcDbObject* replacement) {
   delete old;
 }
 
+constexpr const wchar_t* kClearedAtUnload =
+    L"Undo history cleared: objects of an unloaded module became proxies.";
+constexpr const wchar_t* kClearedAtLoad = L"Undo history cleared: proxies became objects of a loaded module.";
+
 void MakeProxiesOf(AcRxClass* deletedClass) {
+  // The history's records of these objects could not be filed back into proxies.
+  pelvarhost::ClearUndoHistoriesHolding(deletedClass, kClearedAtUnload);
+  const pelvarhost::UndoSuspension quiet;
   for (AcDbDatabase* db : pelvarhost::LiveDatabases()) {
     for (auto& [handle, stub] : pelvarhost::DbAccess::Impl(*db).stubs) {
       AcDbObject* object = stub->object;
@@ -82,7 +92,9 @@ void MakeProxiesOf(AcRxClass* deletedClass) {
 // A proxy whose class is registered (with a pseudo-constructor) again is read back into
 // a new object of that class; when that fails it stays a proxy.
 void RestoreProxies() {
+  const pelvarhost::UndoSuspension quiet;
   for (AcDbDatabase* db : pelvarhost::LiveDatabases()) {
+    bool historyCleared = false;
     for (auto& [handle, stub] : pelvarhost::DbAccess::Impl(*db).stubs) {
       auto* proxy = AcDbProxyEntity::cast(stub->object);
       if (proxy == nullptr || IsOpen(proxy)) continue;
@@ -106,6 +118,7 @@ void RestoreProxies() {
       Acad::ErrorStatus status = object->dwgInFields(&filer);
       pelvarhost::DbAccess::ResetOpenState(*object);
       if (status == Acad::eOk && filer.filerStatus() == Acad::eOk) {
+        if (!std::exchange(historyCleared, true)) pelvarhost::ClearUndoHistory(*db, kClearedAtLoad);
         Replace(stub.get(), object);
       } else {
         pelvarhost::DbAccess::AttachToStub(*object, nullptr);

@@ -5,6 +5,7 @@
 
 #include "aced.h"
 #include "dbopenguard.h"
+#include "dbundo.h"
 #include "edanswer.h"
 #include "hostcmdline.h"
 #include "hostinput.h"
@@ -24,6 +25,7 @@ std::vector<std::wstring> activeCommands;
 // it had opened are closed after it.
 void Invoke(AcEdCommand& command) {
   activeCommands.push_back(command.globalName());
+  const UndoGroupSpan undoGroup(command.globalName());
   const OpenObjectsGuard openObjects;
   try {
     command.functionAddr()();

@@ -157,6 +157,12 @@ std::wstring QueuedTyping() { return State().queuedTyping; }
 
 void RequestBreak() { breakRequested = 1; }
 
+bool AnswerWaiting() {
+  const InputState& state = State();
+  if (!state.commandAnswers.empty()) return !state.commandAnswers.back()->Empty();
+  return !state.typedAhead.empty();
+}
+
 namespace detail {
 
 Answer ReadAnswer(std::wstring_view prompt, AnswerEnd end) { return Read(prompt, end, false); }

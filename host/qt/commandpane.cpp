@@ -84,6 +84,11 @@ void CommandPane::Send(const QString& line) {
 
 // Esc cancels; the arrow keys recall earlier lines.
 bool CommandPane::eventFilter(QObject* watched, QEvent* event) {
+  // With nothing typed, Ctrl+Z and Ctrl+Y are the window's Undo and Redo, not the line's.
+  if (watched == input_ && event->type() == QEvent::ShortcutOverride && input_->text().isEmpty()) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Undo) || key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) return true;
+  }
   if (watched != input_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->key() == Qt::Key_Escape) {

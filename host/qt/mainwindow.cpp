@@ -15,6 +15,7 @@
 #include "acutads.h"
 #include "commandpane.h"
 #include "dbdatabase.h"
+#include "dbundo.h"
 #include "drawingview.h"
 #include "hostcmdline.h"
 #include "hostcommands.h"
@@ -97,6 +98,13 @@ void MainWindow::BuildMenus() {
   file->addSeparator();
   file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, [this] { close(); });
 
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  undoAction_ = edit->addAction(QStringLiteral("&Undo"), QKeySequence::Undo, this,
+                                [this] { QueueCommand(QStringLiteral("_U\n")); });
+  redoAction_ = edit->addAction(QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), this,
+                                [this] { QueueCommand(QStringLiteral("_REDO\n")); });
+  UpdateEditMenu();
+
   QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
   viewMenu->addAction(QStringLiteral("Zoom &Extents"), this, [this] { QueueCommand(QStringLiteral("ZOOM\nE\n")); });
   viewMenu->addAction(QStringLiteral("&Regenerate"), this, [this] { QueueCommand(QStringLiteral("REGEN\n")); });
@@ -162,7 +170,19 @@ void MainWindow::BeginPrompt() {
   if (AcApDocument* doc = curDoc(); doc != nullptr && !doc->isUntitled())
     RememberRecent(QString::fromWCharArray(doc->fileName()));
   UpdateTitle();
+  UpdateEditMenu();
   if (isActiveWindow()) commandLine_->FocusInput();
+}
+
+// Undo and Redo name the command they would take back or do again.
+void MainWindow::UpdateEditMenu() {
+  AcApDocument* doc = curDoc();
+  const std::wstring undo = doc != nullptr ? NextUndoName(*doc->database()) : std::wstring();
+  const std::wstring redo = doc != nullptr ? NextRedoName(*doc->database()) : std::wstring();
+  undoAction_->setText(QStringLiteral("&Undo %1").arg(QString::fromStdWString(undo)).trimmed());
+  redoAction_->setText(QStringLiteral("&Redo %1").arg(QString::fromStdWString(redo)).trimmed());
+  undoAction_->setEnabled(!undo.empty());
+  redoAction_->setEnabled(!redo.empty());
 }
 
 void MainWindow::UpdateTitle() {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+class QAction;
 class QLabel;
 class QMenu;
 
@@ -43,11 +44,14 @@ class MainWindow : public QMainWindow {
   void AnswerPoint(double x, double y);
   bool MayQuit();
   void UpdateTitle();
+  void UpdateEditMenu();
 
   DrawingView* view_;
   CommandPane* commandLine_;
   QLabel* coordinates_;
   QMenu* recentMenu_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
   std::deque<std::wstring> lines_;
   bool closing_ = false;
 };

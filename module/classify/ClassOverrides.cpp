@@ -1,6 +1,8 @@
 #include "classify/ClassOverrides.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "analysis/TerrainQueries.h"
 
@@ -119,6 +121,59 @@ uint32_t ApplyNewReclassEdit(const KmqData& data, const ReclassEdit& edit, bool 
     bytes[i] = (reclassifyByHeight && p.cls == kUnclassified) ? AutoClassOf(data, p) : cls;
   }
   return changed;
+}
+
+namespace {
+
+bool Inside(const EditRuns& runs, const KmqPoint& p) { return runs.x.contains(p.qx) && runs.y.contains(p.qy); }
+
+// Classes again the points inside the edits taken back, from the edits that stay.
+void TakeBackEdits(const KmqData& data, std::span<const ReclassEdit> kept, std::span<const ReclassEdit> removed,
+                   bool autoClassify, ClassOverrideArray& overrides) {
+  std::vector<EditRuns> removedRuns;
+  for (const ReclassEdit& edit : removed)
+    if (EditRuns runs = RunsOf(data, edit); !runs.x.empty() && !runs.y.empty()) removedRuns.push_back(runs);
+  if (removedRuns.empty()) return;
+  // The box around the edits taken back rules out most points with two comparisons.
+  EditRuns box = removedRuns.front();
+  for (const EditRuns& runs : removedRuns) {
+    box.x = {std::min(box.x.first, runs.x.first), std::max(box.x.last, runs.x.last)};
+    box.y = {std::min(box.y.first, runs.y.first), std::max(box.y.last, runs.y.last)};
+  }
+  std::vector<EditRuns> keptRuns;
+  for (const ReclassEdit& edit : kept) keptRuns.push_back(RunsOf(data, edit));
+  const KmqPoint* points = data.points.data();
+  uint8_t* bytes = overrides.data();
+  for (size_t i = 0, n = data.points.size(); i < n; ++i) {
+    const KmqPoint& p = points[i];
+    if (!Inside(box, p) ||
+        std::none_of(removedRuns.begin(), removedRuns.end(), [&p](const EditRuns& runs) { return Inside(runs, p); }))
+      continue;
+    uint8_t cls = kNoOverride;
+    for (size_t k = 0; k < keptRuns.size(); ++k)
+      if (Inside(keptRuns[k], p)) cls = EditClass(kept[k]);
+    if (autoClassify && cls == kNoOverride && p.cls == kUnclassified) cls = AutoClassOf(data, p);
+    bytes[i] = cls;
+  }
+}
+
+bool StartsWith(std::span<const ReclassEdit> list, std::span<const ReclassEdit> prefix) {
+  return prefix.size() <= list.size() && std::equal(prefix.begin(), prefix.end(), list.begin());
+}
+
+}  // namespace
+
+bool UpdateClassOverrides(const KmqData& data, std::span<const ReclassEdit> before,
+                          std::span<const ReclassEdit> after, bool autoClassify, ClassOverrideArray& overrides) {
+  if (overrides.size() != data.points.size()) return false;
+  if (StartsWith(after, before)) {
+    for (const ReclassEdit& edit : after.subspan(before.size()))
+      ApplyNewReclassEdit(data, edit, autoClassify, overrides);
+    return true;
+  }
+  if (!StartsWith(before, after)) return false;
+  TakeBackEdits(data, after, before.subspan(after.size()), autoClassify, overrides);
+  return true;
 }
 
 uint32_t CountReclassifiedPoints(const KmqData& data, const ReclassEdit& edit) {

@@ -43,5 +43,12 @@ void RebuildClassOverrides(const Pelvar& entity, const KmqData& data);
 uint32_t ApplyNewReclassEdit(const KmqData& data, const ReclassEdit& edit, bool autoClassify,
                              ClassOverrideArray& overrides);
 
+// Brings an array that was current for the edit list `before` up to date with `after` in
+// place when one list starts with the other (edits added or taken back at the end, as undo
+// and redo do): new edits are applied, and only the points inside edits taken back are
+// classed again. False (nothing changed) when the lists differ otherwise.
+bool UpdateClassOverrides(const KmqData& data, std::span<const ReclassEdit> before,
+                          std::span<const ReclassEdit> after, bool autoClassify, ClassOverrideArray& overrides);
+
 // The number of points inside the edit whose stored class differs from the edit's class.
 uint32_t CountReclassifiedPoints(const KmqData& data, const ReclassEdit& edit);

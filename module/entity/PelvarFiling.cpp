@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "classify/ClassOverrides.h"
 #include "entity/Pelvar.h"
 
 namespace {
@@ -118,6 +119,10 @@ Acad::ErrorStatus Pelvar::dwgInFields(AcDbDwgFiler* filer) {
   // A record that could not be read whole leaves the entity as it was.
   if (status != Acad::eOk) return status;
 
+  // Undo and redo file the entity back in over itself: its caches stay when they still hold.
+  const bool keepsCaches = filer->filerType() == AcDb::kUndoFiler && fields.cloudPath == m_cloudPath;
+  const bool sameAutoClassify = fields.autoClassify == m_autoClassify;
+  std::vector<ReclassEdit> previousEdits = std::move(m_reclassEdits);
   m_cloudPath = std::move(fields.cloudPath);
   m_transform = fields.transform;
   m_classMask = fields.classMask;
@@ -128,10 +133,18 @@ Acad::ErrorStatus Pelvar::dwgInFields(AcDbDwgFiler* filer) {
   m_elevMin = fields.elevMin;
   m_elevMax = fields.elevMax;
   m_autoClassify = fields.autoClassify;
-  // The override array is derived from the edits and the switch: rebuild it on next use.
-  m_classOverrides.reset();
-  m_overridesDirty = !m_reclassEdits.empty() || m_autoClassify;
-  // The path may name another file now: load it again on next use.
-  m_cloudData.reset();
+  // A drawing read, or another file: load the image again on next use.
+  if (!keepsCaches) m_cloudData.reset();
+  // The override array is derived from the edits and the switch. Undo and redo add or take
+  // back edits at the end of the list: the array follows in place; otherwise it is dropped
+  // and rebuilt on next use.
+  const bool overridesFollowed = keepsCaches && sameAutoClassify && !m_overridesDirty && m_classOverrides &&
+                                 m_cloudData &&
+                                 UpdateClassOverrides(*m_cloudData, previousEdits, m_reclassEdits, m_autoClassify,
+                                                      *m_classOverrides);
+  if (!overridesFollowed) {
+    m_classOverrides.reset();
+    m_overridesDirty = !m_reclassEdits.empty() || m_autoClassify;
+  }
   return status;
 }

@@ -35,6 +35,7 @@ class AcDbSymbolTable : public AcDbObject {
   // Host internals: the record ids in the order added.
   const std::vector<AcDbObjectId>& recordIds() const { return m_records; }
   void linkRecord(AcDbObjectId id) { m_records.push_back(id); }
+  void unlinkRecord(AcDbObjectId id) { std::erase(m_records, id); }
 
  protected:
   AcDbSymbolTable() = default;
@@ -104,6 +105,7 @@ class AcDbBlockTableRecord : public AcDbSymbolTableRecord {
   // Host internals: the entity ids in the order appended (erased ones included).
   const std::vector<AcDbObjectId>& entityIds() const { return m_entities; }
   void linkEntity(AcDbObjectId id) { m_entities.push_back(id); }
+  void unlinkEntity(AcDbObjectId id) { std::erase(m_entities, id); }
 
  private:
   std::vector<AcDbObjectId> m_entities;

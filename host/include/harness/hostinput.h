@@ -56,6 +56,9 @@ void QueueTypedText(std::wstring_view text);
 std::optional<std::wstring> TakeQueuedCommand();
 // The text queued for the next command prompt and not yet taken.
 std::wstring QueuedTyping();
+// True when an answer is waiting for the next prompt (words typed after a command name,
+// typed-ahead text, or answers of a running acedCommandS): an optional prompt reads it.
+bool AnswerWaiting();
 // A break request, as Ctrl+C during work: the next acedUsrBrk poll reports it.
 void RequestBreak();
 

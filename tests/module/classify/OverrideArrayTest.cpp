@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include "classify/ClassOverrides.h"
 #include "classify/ReclassEdits.h"
@@ -105,6 +106,31 @@ TEST_F(OverrideArrayTest, EditsAppliedOneAtATimeGiveTheArrayBuiltFromScratch) {
   EXPECT_GT(switches, 10);
   EXPECT_GT(classesOfNone, 3);
   EXPECT_GT(edits, 100);
+}
+
+// Undo and redo move the end of the edit list: the array that follows in place equals the
+// array built from scratch, edits taken back or added, classes by height on or off.
+TEST_F(OverrideArrayTest, AnArrayFollowsEditsTakenBackOrAddedAtTheEndOfTheList) {
+  WriteRelabelledSample(File("a.kmt"), 20000, 5, 3);
+  OpenedObject<Pelvar> cloud = Open(AddCloud(File("a.kmt")), AcDb::kForRead);
+  const KmqData& data = *cloud->CloudData();
+  std::mt19937_64 random(24);
+  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+  std::vector<ReclassEdit> edits;
+  for (int k = 0; k < 12; ++k) {
+    const double x = uniform(2229000, 2230800), y = uniform(1369000, 1370800);
+    edits.push_back({x, y, x + uniform(50, 600), y + uniform(50, 600), uint16_t(k % 5 == 0 ? 255 : random() % 20)});
+  }
+  const std::span<const ReclassEdit> all(edits);
+  const std::tuple<size_t, size_t, bool> steps[] = {{12, 11, false}, {12, 11, true}, {12, 5, true},
+                                                     {12, 0, false},  {3, 12, true},   {7, 7, true}};
+  for (const auto& [from, to, byHeight] : steps) {
+    ClassOverrideArray followed, scratch;
+    ComputeClassOverrides(data, all.first(from), byHeight, followed);
+    ASSERT_TRUE(UpdateClassOverrides(data, all.first(from), all.first(to), byHeight, followed));
+    ComputeClassOverrides(data, all.first(to), byHeight, scratch);
+    EXPECT_TRUE(followed == scratch) << from << " -> " << to << (byHeight ? " by height" : "");
+  }
 }
 
 class ReclassRulesTest : public DrawingTest {
