@@ -36,17 +36,22 @@ std::string FetchLabel(double centreLon, double centreLat) {
   return std::string(label).substr(0, kLabelLength);
 }
 
-std::vector<std::uint8_t> BuildFetchedCloudImage(const EptFetchResult& points, const StatePlaneZone& zone,
-                                                 const ZoneRectangle& rect, double centreLon, double centreLat) {
-  GroundGridSize size = FetchGridSizeFor(zone, rect);
+std::vector<std::uint8_t> BuildGroundedCloudImage(const EptFetchResult& points, const ZoneRectangle& rect,
+                                                  const GroundGridSize& size, const std::string& label,
+                                                  std::uint32_t epsg) {
   std::vector<float> grid = BuildFetchGroundGrid(points, rect, size);
   auto nx = static_cast<std::uint16_t>(grid.empty() ? 0 : size.nx);
   auto ny = static_cast<std::uint16_t>(grid.empty() ? 0 : size.ny);
   double w = rect.xmax - rect.xmin, h = rect.ymax - rect.ymin;
   return BuildCloudFile(points.x, points.y, points.z, points.classes, points.intensities, grid, nx, ny,
-                        static_cast<float>(size.cell), rect.xmin, rect.ymin, FetchLabel(centreLon, centreLat),
-                        (rect.xmin + rect.xmax) / 2, (rect.ymin + rect.ymax) / 2,
-                        static_cast<float>(std::max(w, h) / 2), zone.epsg);
+                        static_cast<float>(size.cell), rect.xmin, rect.ymin, label, (rect.xmin + rect.xmax) / 2,
+                        (rect.ymin + rect.ymax) / 2, static_cast<float>(std::max(w, h) / 2), epsg);
+}
+
+std::vector<std::uint8_t> BuildFetchedCloudImage(const EptFetchResult& points, const StatePlaneZone& zone,
+                                                 const ZoneRectangle& rect, double centreLon, double centreLat) {
+  return BuildGroundedCloudImage(points, rect, FetchGridSizeFor(zone, rect), FetchLabel(centreLon, centreLat),
+                                 zone.epsg);
 }
 
 std::wstring FetchFileName(double centreX, double centreY, int k) {
@@ -60,19 +65,6 @@ std::wstring FetchFileName(double centreX, double centreY, int k) {
 
 std::wstring WriteFetchedCloud(const std::wstring& folder, double centreX, double centreY,
                                const std::vector<std::uint8_t>& image, std::wstring& failedPath) {
-  std::wstring first = folder + FetchFileName(centreX, centreY, 1);
-  std::wstring temporary = WriteTemporaryFile(first, image);
-  failedPath = first;
-  if (temporary.empty()) return {};
-  for (int k = 1; k <= kMaxFetchNames; ++k) {
-    std::wstring path = folder + FetchFileName(centreX, centreY, k);
-    RenameOutcome outcome = CommitTemporaryFile(temporary, path, false);
-    if (outcome == RenameOutcome::kDone) return path;
-    if (outcome == RenameOutcome::kFailed) {
-      failedPath = path;
-      return {};
-    }
-  }
-  DeleteFileW(temporary.c_str());
-  return {};
+  return WriteUnderFirstFreeName([&](int k) { return folder + FetchFileName(centreX, centreY, k); }, kMaxFetchNames,
+                                 image, failedPath);
 }

@@ -1,0 +1,3 @@
+#include "lasio/DemCommand.h"
+
+void PelvarDemCommand() {}

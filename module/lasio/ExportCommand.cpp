@@ -1,0 +1,3 @@
+#include "lasio/ExportCommand.h"
+
+void PelvarExportCommand() {}
