@@ -26,6 +26,7 @@ constexpr const ACHAR* kLasExtension = L"las";
 constexpr std::uint64_t kMaxFileBytes = std::uint64_t{8} << 30;
 constexpr size_t kPointsPerChunk = 1000000;
 constexpr int kMaxImportNames = 10000;
+constexpr const wchar_t* kNotLas = L"not a LAS or LAZ file.";
 
 std::wstring AskLasFile() {
   resbuf* result = acutNewRb(RTSTR);
@@ -128,7 +129,7 @@ void WriteAndAttach(const EptFetchResult& points, const StatePlaneZone& zone, co
 std::optional<LasFileFacts> ReadFacts(const std::wstring& path, const ByteBuffer& bytes) {
   std::optional<LasFileFacts> facts = ReadLasFileFacts(bytes);
   if (!facts) {
-    acutPrintf(L"\n%ls: not a LAS or LAZ file.", path.c_str());
+    acutPrintf(L"\n%ls: %ls", path.c_str(), kNotLas);
   } else if (facts->pointCount > kMaxCloudPoints) {
     acutPrintf(L"\n%ls holds %llu points; a cloud file takes at most 50,000,000.", path.c_str(),
                static_cast<unsigned long long>(facts->pointCount));
@@ -163,7 +164,7 @@ void ImportFile(const std::wstring& path) {
              static_cast<unsigned>(facts->versionMinor), static_cast<unsigned>(facts->pointFormat));
   EptFetchResult points;
   if (!DecodeLasPoints(bytes, points, error)) {
-    acutPrintf(L"\n%ls: %ls", path.c_str(), error.c_str());
+    acutPrintf(L"\n%ls: %ls", path.c_str(), error == kErrLazDecode ? kNotLas : error.c_str());
     return;
   }
   ByteBuffer().swap(bytes);
