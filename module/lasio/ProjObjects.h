@@ -16,6 +16,10 @@ using PjPtr = std::unique_ptr<PJ, PjDeleter>;
 // The zone's projected system from PROJ's database ("EPSG:<code>"), or null.
 PjPtr ZoneSystem(const StatePlaneZone& zone);
 
+// The zone's system as one-line OGC WKT 1 (GDAL's flavour, with its EPSG authority), or
+// empty when PROJ does not know the code.
+std::string ZoneWkt(const StatePlaneZone& zone);
+
 // An object's name as wide text ("unnamed" when it has none).
 std::wstring PjName(const PJ* object);
 

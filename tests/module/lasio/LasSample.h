@@ -102,3 +102,43 @@ inline void WriteLas(const std::filesystem::path& path, const LasSpec& spec, con
 }
 
 }  // namespace lasiotest
+
+namespace lasiotest {
+
+// A file read back with LASzip: its header facts, WKT record and points (class: the
+// extended byte for formats 6 and up).
+struct ReadBack {
+  int versionMinor = 0, pointFormat = 0;
+  std::uint16_t globalEncoding = 0;
+  std::string wkt;
+  std::vector<SamplePoint> points;
+  double scale[3] = {0, 0, 0};
+};
+
+inline ReadBack ReadLas(const std::filesystem::path& path) {
+  ReadBack back;
+  laszip_POINTER reader = nullptr;
+  laszip_create(&reader);
+  laszip_BOOL compressed = 0;
+  EXPECT_EQ(laszip_open_reader(reader, path.c_str(), &compressed), 0) << path;
+  laszip_header* h = nullptr;
+  laszip_get_header_pointer(reader, &h);
+  laszip_point* p = nullptr;
+  laszip_get_point_pointer(reader, &p);
+  back.versionMinor = h->version_minor, back.pointFormat = h->point_data_format, back.globalEncoding = h->global_encoding;
+  back.scale[0] = h->x_scale_factor, back.scale[1] = h->y_scale_factor, back.scale[2] = h->z_scale_factor;
+  for (laszip_U32 i = 0; i < h->number_of_variable_length_records; ++i)
+    if (h->vlrs[i].record_id == 2112)
+      back.wkt.assign(reinterpret_cast<const char*>(h->vlrs[i].data), h->vlrs[i].record_length_after_header);
+  back.wkt = back.wkt.c_str();
+  laszip_U64 count = h->version_minor >= 4 ? h->extended_number_of_point_records : h->number_of_point_records;
+  for (laszip_U64 i = 0; i < count && laszip_read_point(reader) == 0; ++i)
+    back.points.push_back({p->X * h->x_scale_factor + h->x_offset, p->Y * h->y_scale_factor + h->y_offset,
+                           p->Z * h->z_scale_factor + h->z_offset,
+                           h->point_data_format >= 6 ? p->extended_classification : p->classification, p->intensity});
+  laszip_close_reader(reader);
+  laszip_destroy(reader);
+  return back;
+}
+
+}  // namespace lasiotest
