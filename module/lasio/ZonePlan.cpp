@@ -3,6 +3,7 @@
 #include <proj_experimental.h>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -47,6 +48,24 @@ PjPtr BestOperation(const FileSystem& system, const PJ* zoneSystem) {
   return Normalised(std::move(best));
 }
 
+// The zone of the EPSG codes PROJ recognises the system as, when one is in the table: the
+// quick way to the answer the scan of the whole table also finds.
+const StatePlaneZone* IdentifiedZone(const FileSystem& system) {
+  int* confidence = nullptr;
+  PJ_OBJ_LIST* candidates = proj_identify(nullptr, system.horizontal.get(), "EPSG", nullptr, &confidence);
+  const StatePlaneZone* found = nullptr;
+  for (int i = 0, n = candidates != nullptr ? proj_list_get_count(candidates) : 0; i < n && found == nullptr; ++i) {
+    PjPtr candidate(proj_list_get(nullptr, candidates, i));
+    const char* code = candidate ? proj_get_id_code(candidate.get(), 0) : nullptr;
+    const StatePlaneZone* zone = code != nullptr ? FindZoneByEpsg(static_cast<std::uint32_t>(std::atol(code))) : nullptr;
+    if (zone != nullptr && IsSystemOfZone(system, *zone)) found = zone;
+  }
+  proj_int_list_destroy(confidence);
+  proj_list_destroy(candidates);
+  return found;
+}
+
+
 }  // namespace
 
 bool IsSystemOfZone(const FileSystem& system, const StatePlaneZone& zone) {
@@ -60,6 +79,7 @@ bool IsSystemOfZone(const FileSystem& system, const StatePlaneZone& zone) {
 
 const StatePlaneZone* TableZoneOf(const FileSystem& system) {
   if (!system.projected || !system.nad83) return nullptr;
+  if (const StatePlaneZone* zone = IdentifiedZone(system)) return zone;
   for (const StatePlaneZone& zone : kStatePlaneZones)
     if (IsSystemOfZone(system, zone)) return &zone;
   return nullptr;
