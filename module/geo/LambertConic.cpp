@@ -33,11 +33,7 @@ void LambertConicInverse(const ZoneConstants& zone, double x, double y, double& 
     const double rho = sign * std::sqrt(x * x + B * B);
     const double t = std::pow(rho / zone.aF, 1.0 / zone.n);
     const double theta = std::atan2(sign * x, sign * B);
-    phi = kHalfPi - 2.0 * std::atan(t);
-    for (int i = 0; i < kConicInverseIterations; ++i) {
-        const double es = kEccentricity * std::sin(phi);
-        phi = kHalfPi - 2.0 * std::atan(t * std::pow((1.0 - es) / (1.0 + es), kHalfEccentricity));
-    }
+    phi = LatitudeOfConformalT(t);
     lambda = theta / zone.n + zone.lambda0;
 }
 

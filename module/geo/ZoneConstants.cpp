@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "geo/detail/Grs80.h"
+#include "geo/detail/HotineObliqueMercator.h"
 #include "geo/detail/LambertConic.h"
 #include "geo/detail/TransverseMercator.h"
 
@@ -40,6 +41,8 @@ ZoneConstants DeriveZoneConstants(const StatePlaneZone& zone) {
     constants.k0 = zone.k0;
     if (zone.kind == kZoneLambertConic) {
         DeriveLambertConicConstants(zone.stdParallel1 * kDegree, zone.stdParallel2 * kDegree, constants);
+    } else if (zone.kind == kZoneHotineObliqueMercator) {
+        DeriveHotineConstants(zone.azimuth * kDegree, zone.rectifiedGridAngle * kDegree, constants);
     } else {
         DeriveTransverseMercatorConstants(constants);
     }

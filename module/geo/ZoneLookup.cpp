@@ -12,8 +12,8 @@ const StatePlaneZone* FindZoneByEpsg(std::uint32_t epsg) {
 
 const StatePlaneZone* FindZoneByCivilCode(const wchar_t* civilCode) {
     if (civilCode == nullptr) return nullptr;
-    for (const StatePlaneZone& zone : kStatePlaneZones) {
-        if (std::wcscmp(zone.civilCode, civilCode) == 0) return &zone;
+    for (std::size_t i = 0; i < kCivil3dZoneCount; ++i) {
+        if (std::wcscmp(kStatePlaneZones[i].civilCode, civilCode) == 0) return &kStatePlaneZones[i];
     }
     return nullptr;
 }

@@ -5,6 +5,7 @@
 
 #include "geo/Projections.h"
 #include "geo/detail/Grs80.h"
+#include "geo/detail/HotineObliqueMercator.h"
 #include "geo/detail/LambertConic.h"
 #include "geo/detail/TransverseMercator.h"
 #include "geo/detail/ZoneConstants.h"
@@ -43,6 +44,8 @@ bool LonLatToZone(const StatePlaneZone& zone, double lon, double lat, double& ea
         TransverseMercatorForward(constants, lambda, phi, x, y);
     } else if (zone.kind == kZoneLambertConic) {
         LambertConicForward(constants, lambda, phi, x, y);
+    } else if (zone.kind == kZoneHotineObliqueMercator) {
+        HotineForward(constants, lambda, phi, x, y);
     }
     easting = (x + zone.falseEasting) / zone.unitMetres;
     northing = (y + zone.falseNorthing) / zone.unitMetres;
@@ -59,6 +62,8 @@ bool ZoneToLonLat(const StatePlaneZone& zone, double easting, double northing, d
         TransverseMercatorInverse(constants, x, y, lambda, phi);
     } else if (zone.kind == kZoneLambertConic) {
         LambertConicInverse(constants, x, y, lambda, phi);
+    } else if (zone.kind == kZoneHotineObliqueMercator) {
+        HotineInverse(constants, x, y, lambda, phi);
     }
     lon = FoldLongitude(lambda / kDegree);
     lat = phi / kDegree;

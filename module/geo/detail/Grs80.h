@@ -61,4 +61,18 @@ inline double ConformalT(double phi) {
     return std::tan(kQuarterPi - phi / 2.0) / std::pow((1.0 - es) / (1.0 + es), kHalfEccentricity);
 }
 
+// The inverse latitude is refined this many times, with no convergence test.
+inline constexpr int kConformalLatitudeIterations = 8;
+
+// The latitude whose conformal function is t: π/2 − 2·atan t, then refined a fixed number of
+// times, with no convergence test.
+inline double LatitudeOfConformalT(double t) {
+    double phi = kHalfPi - 2.0 * std::atan(t);
+    for (int i = 0; i < kConformalLatitudeIterations; ++i) {
+        const double es = kEccentricity * std::sin(phi);
+        phi = kHalfPi - 2.0 * std::atan(t * std::pow((1.0 - es) / (1.0 + es), kHalfEccentricity));
+    }
+    return phi;
+}
+
 }  // namespace geo_detail

@@ -7,8 +7,6 @@ namespace geo_detail {
 
 // Below this difference of the standard parallels (radians) the cone constant is sin φ1.
 inline constexpr double kSingleParallelTolerance = 1e-12;
-// The inverse refines the latitude this many times, with no convergence test.
-inline constexpr int kConicInverseIterations = 8;
 
 void DeriveLambertConicConstants(double phi1, double phi2, ZoneConstants& constants);
 void LambertConicForward(const ZoneConstants& zone, double lambda, double phi, double& x, double& y);

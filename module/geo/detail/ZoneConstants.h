@@ -14,6 +14,13 @@ struct ZoneConstants {
     double n = 0;                 // cone constant (conic)
     double aF = 0;                // a·m(φ1) / (n·t(φ1)ⁿ) (conic)
     double rho0 = 0;              // radius of the latitude of origin (conic)
+    double hotineB = 0;           // B, A and H of the Hotine oblique Mercator
+    double hotineA = 0;
+    double hotineH = 0;
+    double sinGamma0 = 0;         // the initial line's azimuth at the natural origin
+    double cosGamma0 = 0;
+    double sinGammaC = 0;         // the angle from the rectified to the skew grid
+    double cosGammaC = 0;
 };
 
 // Computes the constants of `zone` from its row.

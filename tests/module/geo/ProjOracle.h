@@ -33,6 +33,18 @@ inline ProjObject MakeTransform(PJ_CONTEXT* ctx, const std::string& source, cons
     return ProjObject(proj_normalize_for_visualization(ctx, raw.get()));
 }
 
+// The conversion of an EPSG zone from its own geographic CRS (whichever NAD83 realisation it
+// is based on, so no datum step), longitude first and easting first.
+inline ProjObject MakeZoneTransform(PJ_CONTEXT* ctx, unsigned epsg) {
+    ProjObject crs = MakeCrs(ctx, epsg);
+    if (!crs) return nullptr;
+    ProjObject base(proj_crs_get_geodetic_crs(ctx, crs.get()));
+    if (!base) return nullptr;
+    ProjObject raw(proj_create_crs_to_crs_from_pj(ctx, base.get(), crs.get(), nullptr, nullptr));
+    if (!raw) return nullptr;
+    return ProjObject(proj_normalize_for_visualization(ctx, raw.get()));
+}
+
 // A projection from longitude and latitude in degrees to metres, given as PROJ string
 // parameters ("+proj=lcc +lat_1=40 ... +ellps=GRS80").
 inline ProjObject MakeProjection(PJ_CONTEXT* ctx, const std::string& projection) {
@@ -48,6 +60,12 @@ inline std::string ProjParametersOf(const StatePlaneZone& zone) {
                       "+proj=lcc +lat_0=%.17g +lon_0=%.17g +lat_1=%.17g +lat_2=%.17g +x_0=%.17g +y_0=%.17g "
                       "+ellps=GRS80 +units=m",
                       zone.lat0, zone.lon0, zone.stdParallel1, zone.stdParallel2, zone.falseEasting,
+                      zone.falseNorthing);
+    } else if (zone.kind == kZoneHotineObliqueMercator) {
+        std::snprintf(text, sizeof text,
+                      "+proj=omerc +no_uoff +lat_0=%.17g +lonc=%.17g +alpha=%.17g +gamma=%.17g +k_0=%.17g +x_0=%.17g "
+                      "+y_0=%.17g +ellps=GRS80 +units=m",
+                      zone.lat0, zone.lon0, zone.azimuth, zone.rectifiedGridAngle, zone.k0, zone.falseEasting,
                       zone.falseNorthing);
     } else {
         std::snprintf(text, sizeof text,

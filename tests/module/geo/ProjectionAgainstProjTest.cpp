@@ -1,6 +1,6 @@
 // Every zone of the table, and Web Mercator, checked against PROJ on a grid of points that
-// covers the zone's area of use: forward results to better than a hundredth of a foot, and
-// forward-then-inverse back to the start within 1e-9 degrees.
+// covers the zone's area of use: forward results to better than a hundredth of a foot in foot
+// zones and 3 mm in metre zones, and forward-then-inverse back to the start within 1e-9 degrees.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +20,11 @@ using geo_test::MakeContext;
 using geo_test::ProjObject;
 
 constexpr double kHundredthFootMetres = 0.01 * 0.3048;
+constexpr double kMetreZoneTolerance = 0.003;
+
+double ToleranceMetres(const StatePlaneZone& zone) {
+    return zone.unitMetres == kUnitMetre ? kMetreZoneTolerance : kHundredthFootMetres;
+}
 constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr double kRoundTripDegrees = 1e-9;
 constexpr double kTransverseMercatorRoundTripDegrees = 1e-8;
@@ -61,9 +66,8 @@ double Distance(double x1, double y1, double x2, double y2) { return std::hypot(
 ZoneComparison CompareZone(PJ_CONTEXT* ctx, const StatePlaneZone& zone) {
     ZoneComparison worst;
     LonLatBox box;
-    const std::string code = "EPSG:" + std::to_string(zone.epsg);
     EXPECT_TRUE(geo_test::AreaOfUse(ctx, zone.epsg, box));
-    ProjObject epsg = geo_test::MakeTransform(ctx, "EPSG:4269", code);
+    ProjObject epsg = geo_test::MakeZoneTransform(ctx, zone.epsg);
     ProjObject same = geo_test::MakeProjection(ctx, geo_test::ProjParametersOf(zone));
     EXPECT_TRUE(epsg && same);
     if (!epsg || !same) return worst;
@@ -96,7 +100,7 @@ ZoneComparison CompareZone(PJ_CONTEXT* ctx, const StatePlaneZone& zone) {
     return worst;
 }
 
-// Forward results agree with PROJ to better than a hundredth of a foot, both on the table's
+// Forward results agree with PROJ to better than a hundredth of a foot (3 mm in metre zones), both on the table's
 // stored parameters and on the EPSG definitions; where the stored rounding of a parameter
 // alone moves PROJ's own result (central meridians beyond 100° kept to seven decimals
 // shift points by up to 3.7 mm), that shift is allowed on top. Forward then inverse returns
@@ -113,10 +117,15 @@ TEST(ZoneProjectionAgainstProj, EveryZoneAgreesAcrossItsAreaOfUse) {
         std::printf("%-6u %-40s %12.6f %12.6f %12.6f %10.2e\n", zone.epsg, pelvarhost::WideToUtf8(zone.name).c_str(),
                     worst.againstEpsg / 0.3048, worst.roundingShare / 0.3048,
                     worst.againstSameParameters / 0.3048, worst.roundTrip);
-        EXPECT_LT(worst.againstSameParameters, kHundredthFootMetres);
-        EXPECT_LT(worst.excess, kHundredthFootMetres)
+        EXPECT_LT(worst.againstSameParameters, ToleranceMetres(zone));
+        // Rows of zones Civil 3D does not know store their angles to twelve digits: no allowance.
+        if (zone.civilCode == nullptr) {
+            EXPECT_LT(worst.againstEpsg, ToleranceMetres(zone));
+        }
+        EXPECT_LT(worst.excess, ToleranceMetres(zone))
             << "worst against EPSG " << worst.againstEpsg << " m at " << worst.lon << ", " << worst.lat;
-        EXPECT_LT(worst.roundTrip, zone.kind == kZoneLambertConic ? kRoundTripDegrees : kTransverseMercatorRoundTripDegrees);
+        EXPECT_LT(worst.roundTrip,
+                  zone.kind == kZoneTransverseMercator ? kTransverseMercatorRoundTripDegrees : kRoundTripDegrees);
     }
 }
 

@@ -93,6 +93,38 @@ TEST_F(ResolveZoneTest, TheFirstAttachedCloudWinsOverLaterCloudsAndTheDrawingCod
   EXPECT_EQ(printed, Transcript("\nZone from the attached cloud: NAD83 / Georgia West (ftUS) (EPSG:2240)."));
 }
 
+// Codes of later NAD83 realisations, other units and Alaska zone 1 resolve from a cloud and
+// from the prompt, and the zone line names the code given; a drawing code still finds the
+// zone that owns it, and one no zone owns still leads to the prompt.
+TEST_F(ResolveZoneTest, EveryRealisationAndUnitResolvesUnderItsOwnCode) {
+  struct Case {
+    std::uint32_t cloud;
+    const wchar_t* drawingCode;
+    const wchar_t* typed;
+    std::uint32_t expected;
+    const char* printed;
+  };
+  const Case cases[] = {
+      {6447, L"GA83-WF", L"", 6447,
+       "\nZone from the attached cloud: NAD83(2011) / Georgia West (ftUS) (EPSG:6447)."},
+      {26931, L"", L"", 26931, "\nZone from the attached cloud: NAD83 / Alaska zone 1 (EPSG:26931)."},
+      {0, L"GA83-WF", L"", 2240, "\nZone from drawing settings GA83-WF: NAD83 / Georgia West (ftUS) (EPSG:2240)."},
+      {0, L"AK83-1", L"6394\n", 6394, "\nNo zone in the drawing.\nState-plane EPSG code (e.g. 2240): 6394"},
+      {0, L"", L"2881\n", 2881, "\nNo zone in the drawing.\nState-plane EPSG code (e.g. 2240): 2881"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    TearDown();
+    db_ = std::make_unique<AcDbDatabase>();
+    SetUp();
+    if (c.cloud != 0) AttachCloud(c.cloud, "cloud" + std::to_string(c.cloud) + ".kmt");
+    SetDrawingCode(c.drawingCode);
+    std::string printed;
+    EXPECT_EQ(Resolve(c.typed, printed), c.expected);
+    EXPECT_EQ(printed, Transcript(c.printed));
+  }
+}
+
 TEST_F(ResolveZoneTest, CloudsThatFailToLoadOrNameAnUnknownZoneArePassedOverSilently) {
   AttachPath(L"/nonexistent/missing.kmt");
   AttachCloud(32617, "utm.kmt");  // a UTM code: not a state-plane zone

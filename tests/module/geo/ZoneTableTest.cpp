@@ -14,40 +14,102 @@
 
 namespace {
 
-TEST(ZoneTableShape, HoldsOneHundredTwentyRowsOfTheStatedKindsAndUnits) {
-    int transverseMercator = 0, conic = 0, surveyFeet = 0, feet = 0, metres = 0;
-    for (const StatePlaneZone& zone : kStatePlaneZones) {
-        transverseMercator += zone.kind == kZoneTransverseMercator;
-        conic += zone.kind == kZoneLambertConic;
-        surveyFeet += zone.unitMetres == 0.304800609601219;
-        feet += zone.unitMetres == 0.3048;
-        metres += zone.unitMetres == 1.0;
+struct KindAndUnitCounts {
+    int transverseMercator = 0, conic = 0, hotine = 0, surveyFeet = 0, feet = 0, metres = 0;
+};
+
+KindAndUnitCounts CountRows(std::size_t count) {
+    KindAndUnitCounts counts;
+    for (std::size_t i = 0; i < count; ++i) {
+        const StatePlaneZone& zone = kStatePlaneZones[i];
+        counts.transverseMercator += zone.kind == kZoneTransverseMercator;
+        counts.conic += zone.kind == kZoneLambertConic;
+        counts.hotine += zone.kind == kZoneHotineObliqueMercator;
+        counts.surveyFeet += zone.unitMetres == 0.304800609601219;
+        counts.feet += zone.unitMetres == 0.3048;
+        counts.metres += zone.unitMetres == 1.0;
     }
-    EXPECT_EQ(kStatePlaneZones.size(), 120u);
-    EXPECT_EQ(transverseMercator, 54);
-    EXPECT_EQ(conic, 66);
-    EXPECT_EQ(surveyFeet, 90);
-    EXPECT_EQ(feet, 12);
-    EXPECT_EQ(metres, 18);
+    return counts;
 }
 
-TEST(ZoneTableShape, KeysAndNamesAreUnique) {
+TEST(ZoneTableShape, OpensWithTheOneHundredTwentyCivilZonesOfTheStatedKindsAndUnits) {
+    const KindAndUnitCounts civil = CountRows(kCivil3dZoneCount);
+    EXPECT_EQ(kCivil3dZoneCount, 120u);
+    EXPECT_EQ(civil.transverseMercator, 54);
+    EXPECT_EQ(civil.conic, 66);
+    EXPECT_EQ(civil.surveyFeet, 90);
+    EXPECT_EQ(civil.feet, 12);
+    EXPECT_EQ(civil.metres, 18);
+}
+
+TEST(ZoneTableShape, HoldsEveryStatePlaneCodeOfTheNad83Family) {
+    const KindAndUnitCounts all = CountRows(kStatePlaneZoneCount);
+    EXPECT_EQ(kStatePlaneZones.size(), 906u);
+    EXPECT_EQ(all.transverseMercator, 352);
+    EXPECT_EQ(all.conic, 551);
+    EXPECT_EQ(all.hotine, 3);
+    EXPECT_EQ(all.surveyFeet + all.feet + all.metres, 906);
+}
+
+TEST(ZoneTableShape, CodesAndNamesAreUniqueAndCivilCodesUniqueAmongTheirOwners) {
     std::set<std::uint32_t> codes;
     std::set<std::wstring> civilCodes, names;
     for (const StatePlaneZone& zone : kStatePlaneZones) {
         EXPECT_TRUE(codes.insert(zone.epsg).second) << zone.epsg;
-        EXPECT_TRUE(civilCodes.insert(zone.civilCode).second) << zone.epsg;
         EXPECT_TRUE(names.insert(zone.name).second) << zone.epsg;
     }
+    for (std::size_t i = 0; i < kCivil3dZoneCount; ++i) {
+        ASSERT_NE(kStatePlaneZones[i].civilCode, nullptr) << i;
+        EXPECT_TRUE(civilCodes.insert(kStatePlaneZones[i].civilCode).second) << kStatePlaneZones[i].epsg;
+    }
+}
+
+// The projection-defining fields of two rows, compared exactly.
+bool SameZoneAndUnit(const StatePlaneZone& a, const StatePlaneZone& b) {
+    return a.kind == b.kind && a.lat0 == b.lat0 && a.lon0 == b.lon0 && a.k0 == b.k0 &&
+           a.falseEasting == b.falseEasting && a.falseNorthing == b.falseNorthing && a.stdParallel1 == b.stdParallel1 &&
+           a.stdParallel2 == b.stdParallel2 && a.unitMetres == b.unitMetres && a.azimuth == b.azimuth &&
+           a.rectifiedGridAngle == b.rectifiedGridAngle;
+}
+
+bool HasCivilZoneLike(const StatePlaneZone& zone) {
+    for (std::size_t j = 0; j < kCivil3dZoneCount; ++j)
+        if (SameZoneAndUnit(zone, kStatePlaneZones[j])) return true;
+    return false;
+}
+
+// A later row carries a Civil 3D code exactly when a row of its zone and unit owns one, and then
+// a code of that zone and unit. (Georgia West in survey feet, 2240, lends "GA83-WF" to 6447.)
+TEST(ZoneTableShape, LaterRowsBorrowTheCivilCodeOfTheirZoneAndUnit) {
+    int borrowers = 0;
+    for (std::size_t i = kCivil3dZoneCount; i < kStatePlaneZoneCount; ++i) {
+        const StatePlaneZone& zone = kStatePlaneZones[i];
+        if (zone.civilCode == nullptr) {
+            EXPECT_FALSE(HasCivilZoneLike(zone)) << zone.epsg;
+            continue;
+        }
+        const StatePlaneZone* lender = FindZoneByCivilCode(zone.civilCode);
+        ASSERT_NE(lender, nullptr) << zone.epsg;
+        EXPECT_TRUE(SameZoneAndUnit(zone, *lender)) << zone.epsg << " and " << lender->epsg;
+        ++borrowers;
+    }
+    EXPECT_GT(borrowers, 300);
+    ASSERT_NE(FindZoneByEpsg(6447), nullptr);
+    EXPECT_STREQ(FindZoneByEpsg(6447)->civilCode, L"GA83-WF");
 }
 
 TEST(ZoneTableShape, UnusedFieldsHoldTheirNeutralValues) {
     for (const StatePlaneZone& zone : kStatePlaneZones) {
         if (zone.kind == kZoneLambertConic) {
             EXPECT_EQ(zone.k0, 1.0) << zone.epsg;
-        } else {
+        }
+        if (zone.kind != kZoneLambertConic) {
             EXPECT_EQ(zone.stdParallel1, 0.0) << zone.epsg;
             EXPECT_EQ(zone.stdParallel2, 0.0) << zone.epsg;
+        }
+        if (zone.kind != kZoneHotineObliqueMercator) {
+            EXPECT_EQ(zone.azimuth, 0.0) << zone.epsg;
+            EXPECT_EQ(zone.rectifiedGridAngle, 0.0) << zone.epsg;
         }
     }
 }
@@ -98,10 +160,16 @@ TEST(ZoneLookup, FindsByExactCivilCodeOnly) {
     EXPECT_EQ(FindZoneByCivilCode(nullptr), nullptr);
 }
 
-TEST(ZoneLookup, EveryRowIsFoundByBothKeys) {
-    for (const StatePlaneZone& zone : kStatePlaneZones) {
+TEST(ZoneLookup, EveryRowIsFoundByItsCodeAndACivilCodeByItsOwner) {
+    for (std::size_t i = 0; i < kStatePlaneZoneCount; ++i) {
+        const StatePlaneZone& zone = kStatePlaneZones[i];
         EXPECT_EQ(FindZoneByEpsg(zone.epsg), &zone);
-        EXPECT_EQ(FindZoneByCivilCode(zone.civilCode), &zone);
+        const StatePlaneZone* byCivil = FindZoneByCivilCode(zone.civilCode);
+        if (i < kCivil3dZoneCount) {
+            EXPECT_EQ(byCivil, &zone);
+        } else if (byCivil != nullptr) {
+            EXPECT_LT(byCivil - kStatePlaneZones.data(), static_cast<std::ptrdiff_t>(kCivil3dZoneCount));
+        }
     }
 }
 
@@ -142,12 +210,21 @@ struct ParameterNames {
     const char* lon0;
     const char* falseEasting;
     const char* falseNorthing;
+    const char* k0;  // null where the kind has no scale factor
 };
 
 constexpr ParameterNames kTransverseMercatorNames{"9807", "Latitude of natural origin", "Longitude of natural origin",
-                                                  "False easting", "False northing"};
+                                                  "False easting", "False northing", "Scale factor at natural origin"};
 constexpr ParameterNames kConicNames{"9802", "Latitude of false origin", "Longitude of false origin",
-                                     "Easting at false origin", "Northing at false origin"};
+                                     "Easting at false origin", "Northing at false origin", nullptr};
+constexpr ParameterNames kHotineNames{"9812", "Latitude of projection centre", "Longitude of projection centre",
+                                      "False easting", "False northing", "Scale factor on initial line"};
+
+const ParameterNames& NamesOf(std::int32_t kind) {
+    if (kind == kZoneLambertConic) return kConicNames;
+    if (kind == kZoneHotineObliqueMercator) return kHotineNames;
+    return kTransverseMercatorNames;
+}
 
 void ExpectAngle(PJ_CONTEXT* ctx, PJ* conversion, const char* name, double stored, unsigned epsg) {
     const Parameter p = ReadParameter(ctx, conversion, name);
@@ -184,7 +261,7 @@ TEST(ZoneTableAgainstProj, EveryRowMatchesItsEpsgDefinition) {
         ASSERT_TRUE(conversion);
         const char* methodCode = nullptr;
         ASSERT_TRUE(proj_coordoperation_get_method_info(ctx.get(), conversion.get(), nullptr, nullptr, &methodCode));
-        const ParameterNames& names = zone.kind == kZoneLambertConic ? kConicNames : kTransverseMercatorNames;
+        const ParameterNames& names = NamesOf(zone.kind);
         ASSERT_STREQ(methodCode, names.method);
 
         ExpectAngle(ctx.get(), conversion.get(), names.lat0, zone.lat0, zone.epsg);
@@ -195,9 +272,14 @@ TEST(ZoneTableAgainstProj, EveryRowMatchesItsEpsgDefinition) {
             ExpectAngle(ctx.get(), conversion.get(), "Latitude of 1st standard parallel", zone.stdParallel1, zone.epsg);
             ExpectAngle(ctx.get(), conversion.get(), "Latitude of 2nd standard parallel", zone.stdParallel2, zone.epsg);
         } else {
-            const Parameter k0 = ReadParameter(ctx.get(), conversion.get(), "Scale factor at natural origin");
+            const Parameter k0 = ReadParameter(ctx.get(), conversion.get(), names.k0);
             ASSERT_TRUE(k0.found);
             EXPECT_EQ(zone.k0, k0.published);
+        }
+        if (zone.kind == kZoneHotineObliqueMercator) {
+            ExpectAngle(ctx.get(), conversion.get(), "Azimuth of initial line", zone.azimuth, zone.epsg);
+            ExpectAngle(ctx.get(), conversion.get(), "Angle from Rectified to Skew Grid", zone.rectifiedGridAngle,
+                        zone.epsg);
         }
     }
 }
