@@ -19,13 +19,13 @@ constexpr double kUsFoot = 1200.0 / 3937.0;
 std::string Wkt1(const std::string& definition) {
   PjOwner crs(proj_create(nullptr, definition.c_str()));
   const char* options[] = {"MULTILINE=NO", nullptr};
-  return proj_as_wkt(nullptr, crs.pj, PJ_WKT1_GDAL, options);
+  return proj_as_wkt(nullptr, crs.get(), PJ_WKT1_GDAL, options);
 }
 
 // NAD83(HARN) / Oregon GIC Lambert (ft) as an ESRI writer spells it, without any code.
 std::string EsriHarnLambert() {
   PjOwner crs(proj_create(nullptr, "EPSG:2994"));
-  std::string wkt = proj_as_wkt(nullptr, crs.pj, PJ_WKT1_ESRI, nullptr);
+  std::string wkt = proj_as_wkt(nullptr, crs.get(), PJ_WKT1_ESRI, nullptr);
   return "PROJCS[\"NAD_1983_HARN_Lambert_Conformal_Conic\"" + wkt.substr(wkt.find(','));
 }
 

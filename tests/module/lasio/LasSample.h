@@ -68,13 +68,6 @@ inline void WriteLas(const std::filesystem::path& path, const LasSpec& spec, con
   h->extended_number_of_point_records = points.size();
   h->x_scale_factor = h->y_scale_factor = h->z_scale_factor = spec.scale;
   h->x_offset = std::floor(points.front().x), h->y_offset = std::floor(points.front().y), h->z_offset = 0;
-  h->min_x = h->min_y = h->min_z = 1e300;
-  h->max_x = h->max_y = h->max_z = -1e300;
-  for (const SamplePoint& p : points) {
-    h->min_x = std::fmin(h->min_x, p.x), h->max_x = std::fmax(h->max_x, p.x);
-    h->min_y = std::fmin(h->min_y, p.y), h->max_y = std::fmax(h->max_y, p.y);
-    h->min_z = std::fmin(h->min_z, p.z), h->max_z = std::fmax(h->max_z, p.z);
-  }
   for (const Vlr& vlr : spec.vlrs)
     ASSERT_EQ(laszip_add_vlr(writer, vlr.owner.c_str(), vlr.record, static_cast<laszip_U16>(vlr.bytes.size()), "test",
                              vlr.bytes.data()), 0);
@@ -100,10 +93,6 @@ inline void WriteLas(const std::filesystem::path& path, const LasSpec& spec, con
   ASSERT_EQ(laszip_close_writer(writer), 0);
   laszip_destroy(writer);
 }
-
-}  // namespace lasiotest
-
-namespace lasiotest {
 
 // A file read back with LASzip: its header facts, WKT record and points (class: the
 // extended byte for formats 6 and up).
