@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "geo/Projections.h"
-#include "retrieval/LazTile.h"
+#include "lazworker/LazTile.h"
 #include "tools/eptgen/EptDataset.h"
 
 namespace {

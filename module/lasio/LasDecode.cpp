@@ -1,20 +1,24 @@
 #include "lasio/LasDecode.h"
 
-#include <algorithm>
+#include "retrieval/IsolatedLazDecoder.h"
 
-#include "retrieval/FetchedCloud.h"
-#include "retrieval/LazTile.h"
+namespace {
+
+// A user's file may be much larger than a tile: its decode may take this long.
+constexpr std::chrono::milliseconds kFileDecodeTimeout{600000};
+
+}  // namespace
 
 bool DecodeLasPoints(const ByteBuffer& bytes, EptFetchResult& points, std::wstring& error) {
-  if (std::optional<LasHeaderFacts> facts = ReadLasHeaderFacts(bytes)) {
-    size_t n = static_cast<size_t>(std::min<std::uint64_t>(facts->pointCount, kMaxCloudPoints));
-    points.x.reserve(n), points.y.reserve(n), points.z.reserve(n), points.classes.reserve(n), points.intensities.reserve(n);
+  LasPointSet records;
+  IsolatedLazDecoder decoder({DecoderProgramBesideModule()}, kFileDecodeTimeout);
+  if (!decoder.decodeRecords(bytes, records, error)) return false;
+  const size_t n = records.points.size();
+  points.x.resize(n), points.y.resize(n), points.z.resize(n), points.classes.resize(n), points.intensities.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    const LasPointRecord& p = records.points[i];
+    points.x[i] = records.worldX(p), points.y[i] = records.worldY(p), points.z[i] = records.worldZ(p);
+    points.classes[i] = records.pointClass(p), points.intensities[i] = p.intensity;
   }
-  return DecodeLazTile(
-      bytes,
-      [&points](double x, double y, double z, std::uint8_t cls, std::uint16_t intensity) {
-        points.x.push_back(x), points.y.push_back(y), points.z.push_back(z);
-        points.classes.push_back(cls), points.intensities.push_back(intensity);
-      },
-      error);
+  return true;
 }

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "geo/Projections.h"
 #include "retrieval/EptHierarchy.h"
 #include "retrieval/EptMetadata.h"
-#include "retrieval/LazTile.h"
+#include "retrieval/IsolatedLazDecoder.h"
 #include "retrieval/OrderedWork.h"
 
 namespace {
@@ -72,14 +73,16 @@ void ReadTiles(const Fetcher& fetch, const TilePool& pool, const ProgressFn& pro
   bool own = pool.connections > 1 && pool.connect != nullptr;
   auto makeWorker = [&]() -> std::function<TileOutcome(size_t)> {
     Fetcher fetcher = own ? pool.connect() : fetch;
-    return [&, fetcher](size_t i) {
+    // Each thread decodes in a worker process of its own, kept from one tile to the next.
+    auto decoder = std::make_shared<IsolatedLazDecoder>();
+    return [&, fetcher, decoder](size_t i) {
       TileOutcome outcome;
       ByteBuffer tile;
       outcome.fetched = fetcher(surveyUrl + kEptDataFolder + keys[i].text() + kEptTileExtension, tile);
       if (!outcome.fetched) return outcome;
       outcome.bytes = tile.size();
       RectangleFilter filter(zone, rect, outcome.kept);
-      if (!DecodeLazTile(tile, std::cref(filter), outcome.error) && outcome.error.empty())
+      if (!decoder->decode(tile, std::cref(filter), outcome.error) && outcome.error.empty())
         outcome.error = kErrLazDecode;
       return outcome;
     };

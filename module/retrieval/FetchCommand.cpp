@@ -7,6 +7,7 @@
 #include "aced.h"
 #include "app/DownloadsFolder.h"
 #include "app/AppendCloud.h"
+#include "app/Folders.h"
 #include "geo/ResolveZone.h"
 #include "retrieval/CommandSteps.h"
 #include "retrieval/EptFetch.h"
@@ -91,15 +92,15 @@ void ZoomToRectangle(const ZoneRectangle& rect) {
 }
 
 // Writes, attaches and shows the fetched cloud.
-void DeliverCloud(const EptFetchResult& result, const StatePlaneZone& zone, const ZoneRectangle& rect, double lon,
-                  double lat) {
+void DeliverCloud(const EptFetchResult& result, const std::wstring& downloads, const StatePlaneZone& zone,
+                  const ZoneRectangle& rect, double lon, double lat) {
   if (result.x.size() > kMaxCloudPoints) {
     acutPrintf(L"\nMore than 50,000,000 pts will not fit one cloud file; shrink the rectangle.");
     return;
   }
   std::vector<std::uint8_t> image = BuildFetchedCloudImage(result, zone, rect, lon, lat);
   std::wstring failedPath;
-  std::wstring path = WriteFetchedCloud(DownloadsFolderWithSeparator(), (rect.xmin + rect.xmax) / 2,
+  std::wstring path = WriteFetchedCloud(downloads, (rect.xmin + rect.xmax) / 2,
                                         (rect.ymin + rect.ymax) / 2, image, failedPath);
   if (path.empty()) {
     acutPrintf(L"\nCannot write %ls", failedPath.c_str());
@@ -117,6 +118,16 @@ void DeliverCloud(const EptFetchResult& result, const StatePlaneZone& zone, cons
   if (IsPanelVisible() && HasPanelDialog()) RefreshPanel();
 }
 
+// The Downloads folder (with its separator), created when missing; false, after saying so,
+// when it cannot be created or written, so that nothing is downloaded in vain.
+bool PrepareDownloads(std::wstring& downloads) {
+  downloads = DownloadsFolderWithSeparator();
+  if (EnsureWritableFolder(downloads)) return true;
+  std::wstring folder = downloads.empty() ? L"." : downloads.substr(0, downloads.size() - 1);
+  acutPrintf(L"\nCannot write %ls", folder.c_str());
+  return false;
+}
+
 }  // namespace
 
 void PelvarFetchCommand() {
@@ -127,6 +138,8 @@ void PelvarFetchCommand() {
   if (!AcceptRectangle(*zone, rect)) return;
   double lon = 0, lat = 0;
   if (!RectangleCentreLonLat(*zone, rect, lon, lat)) return;
+  std::wstring downloads;
+  if (!PrepareDownloads(downloads)) return;
   std::wstring error;
   std::vector<SurveyIndexEntry> entries = LoadSurveyIndex(error);
   if (entries.empty()) {
@@ -142,5 +155,5 @@ void PelvarFetchCommand() {
   std::optional<EptFetchResult> result = FetchFromCandidates(candidates, *zone, rect);
   if (!result) return;
   ReportFetch(*result);
-  DeliverCloud(*result, *zone, rect, lon, lat);
+  DeliverCloud(*result, downloads, *zone, rect, lon, lat);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "aced.h"
+#include "app/Folders.h"
 #include "app/Settings.h"
 #include "app/WholeFile.h"
 #include "geo/ResolveZone.h"
@@ -61,8 +62,8 @@ bool MirrorProgress(std::int32_t phase, std::uint64_t a, std::uint64_t b, std::u
   return true;
 }
 
-// The survey index through the byte source, copied into the root; empty (after the
-// message) when it cannot be read.
+// The survey index through the byte source, copied into the root (later fetches find the
+// mirror through it); empty (after the message) when it cannot be read or copied.
 std::vector<SurveyIndexEntry> MirrorSurveyIndex(const std::wstring& root, const Fetcher& fetch, bool& readable) {
   std::string url = std::string("https://") + kSurveyIndexHost + kSurveyIndexPath;
   ByteBuffer bytes;
@@ -72,7 +73,11 @@ std::vector<SurveyIndexEntry> MirrorSurveyIndex(const std::wstring& root, const 
     return {};
   }
   std::wstring path = MirrorPathForUrl(root, url);
-  if (!FileHoldsBytes(path, bytes)) WriteWholeFile(path, bytes);  // a copy that cannot be written is no failure
+  if (!FileHoldsBytes(path, bytes) && !WriteWholeFile(path, bytes)) {
+    readable = false;
+    acutPrintf(L"\nMIRROR FAILED: %ls", kErrMirrorIndexWrite);
+    return {};
+  }
   return ParseSurveyIndex(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
@@ -112,7 +117,10 @@ void MirrorFirstCovering(const std::wstring& root, const std::vector<SurveyIndex
 void PelvarMirrorCommand() {
   std::wstring root = SettleMirrorRoot();
   if (root.empty()) return;
-  CreateDirectoryW(root.c_str(), nullptr);
+  if (!EnsureWritableFolder(root)) {
+    acutPrintf(L"\nMIRROR FAILED: %ls", kErrMirrorWrite);
+    return;
+  }
   const StatePlaneZone* zone = ResolveZone();
   if (zone == nullptr) return;
   ZoneRectangle rect;

@@ -18,6 +18,7 @@ struct MirrorResult {
 };
 
 inline constexpr const wchar_t* kErrMirrorWrite = L"cannot write to the mirror root";
+inline constexpr const wchar_t* kErrMirrorIndexWrite = L"cannot write datasets.txt into the mirror root";
 
 // Writes a file of the survey (path relative to its folder); true when written.
 using MirrorWriter = std::function<bool(const std::string& relativePath, const ByteBuffer& bytes)>;

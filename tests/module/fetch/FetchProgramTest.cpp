@@ -262,16 +262,23 @@ TEST_F(FetchProgram, ARectangleOfExactlyTheAreaLimitIsFetched) {
   EXPECT_NE(result.out.find("\nAttached at full density."), std::string::npos) << result.out;
 }
 
-TEST_F(FetchProgram, AnUnwritableDownloadsFolderLeavesNothingAndAttachesNothing) {
+TEST_F(FetchProgram, AMissingDownloadsFolderIsCreatedAndAnUnwritableOneFailsBeforeAnyRequest) {
   addPennsylvania();
   Rect r = RectAt(Zone(2272), kLon, kLat, 2000, 1000);
   fs::remove_all(downloads_);
-  PelvarRun result = run(Script(2272, r) + "LIST ALL\n");
-  std::string name = "KMT_fetch_" + Number((r.xmin + r.xmax) / 2) + "_" + Number((r.ymin + r.ymax) / 2) + ".kmt";
-  EXPECT_NE(result.out.find(".\nCannot write " + (downloads_ / name).string() + "\nCommand: LIST"), std::string::npos)
-      << result.out;
-  EXPECT_NE(result.out.find("0 entities in model space."), std::string::npos) << result.out;
-  EXPECT_FALSE(fs::exists(downloads_));
+  downloads_ = downloads_ / "new account" / "Downloads";
+  PelvarRun created = run(Script(2272, r));
+  EXPECT_NE(created.out.find("\nAttached at full density."), std::string::npos) << created.out;
+  EXPECT_EQ(downloadedFiles().size(), 1u);
+
+  int requests = server_->totalRequests();
+  fs::remove_all(downloads_);
+  std::ofstream(downloads_) << "a file where the folder should be";
+  PelvarRun refused = run(Script(2272, r) + "LIST ALL\n");
+  EXPECT_NE(refused.out.find("sq ft.\nCannot write " + downloads_.string() + "\nCommand: LIST"), std::string::npos)
+      << refused.out;
+  EXPECT_NE(refused.out.find("0 entities in model space."), std::string::npos) << refused.out;
+  EXPECT_EQ(server_->totalRequests(), requests);
 }
 
 TEST_F(FetchProgram, APointBudgetCutReportsTheTruncation) {

@@ -125,10 +125,27 @@ TEST_F(MirrorProgram, FailuresEndTheRunWithTheirMessages) {
 
   std::ofstream(home_.path() / "a file") << "not a folder";
   setMirrorRoot(home_.path() / "a file" / "mirror");
-  PelvarRun unwritable = run(script());
-  EXPECT_NE(unwritable.out.find(area + "PA_Test_2020 (2020):\nMIRROR FAILED: cannot write to the mirror root\n"),
+  PelvarRun unwritable = run("PELVARMIRROR\n");
+  EXPECT_NE(unwritable.out.find("to change).\nMIRROR FAILED: cannot write to the mirror root\nCommand: "),
             std::string::npos)
       << unwritable.out;
+
+  // A root whose parents are missing is made whole; an index that cannot be copied into it
+  // fails the run before anything else is read.
+  fs::path deep = root_ / "new" / "parents";
+  setMirrorRoot(deep);
+  int requests = server_->totalRequests();
+  fs::create_directories(deep / "datasets.txt");
+  PelvarRun noIndex = run(script());
+  EXPECT_NE(noIndex.out.find(area + "MIRROR FAILED: cannot write datasets.txt into the mirror root\nCommand: "),
+            std::string::npos)
+      << noIndex.out;
+  EXPECT_EQ(server_->totalRequests(), requests + 1);
+  fs::remove_all(root_ / "new");
+  PelvarRun withParents = run(script());
+  EXPECT_NE(withParents.out.find("\nPELVARFETCH inside this area now reads " + deep.string()), std::string::npos)
+      << withParents.out;
+  EXPECT_EQ(pelvartest::ReadWholeFile(deep / "datasets.txt"), index_);
 
   setMirrorRoot(root_);
   double x = 0, y = 0;

@@ -1,4 +1,4 @@
-#include "retrieval/LazTile.h"
+#include "lazworker/LazTile.h"
 
 #include <laszip/laszip_api.h>
 
@@ -34,6 +34,10 @@ constexpr std::array<std::uint8_t, 15> kItemVersions = {0x07, 0, 0, 0, 0, 0, 0x0
                                                         0x1D, 0x1D, 0x1D, 0x19, 0x1D};
 constexpr std::uint8_t kLasVersionMajor = 1, kLasLastVersionMinor = 4;
 constexpr std::array<std::uint16_t, 11> kFormatRecordLengths = {20, 28, 26, 34, 57, 63, 30, 36, 38, 59, 67};
+// The flags above the class in the classification byte of formats 0 to 5.
+constexpr int kSyntheticBit = 5, kKeyPointBit = 6, kWithheldBit = 7;
+// Room for at most this many records is taken before the points are read.
+constexpr std::uint64_t kReserveAtMost = std::uint64_t{1} << 24;
 
 template <typename T>
 T ReadLittleEndian(const ByteBuffer& bytes, size_t at) {
@@ -84,13 +88,11 @@ class LazReader {
     open_ = reader_ != nullptr && laszip_open_reader_stream(reader_, stream, &compressed) == 0;
     return open_;
   }
-  std::wstring errorText() const {
+  std::string errorText() const {
     laszip_CHAR* text = nullptr;
     if (reader_ == nullptr || laszip_get_error(reader_, &text) != 0 || text == nullptr || text[0] == '\0')
-      return kErrLazDecode;
-    std::wstring wide;
-    for (const laszip_CHAR* c = text; *c != '\0'; ++c) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*c)));
-    return wide;
+      return kLazDecodeFailed;
+    return text;
   }
 
  private:
@@ -98,7 +100,11 @@ class LazReader {
   bool open_ = false;
 };
 
-bool DecodePoints(const ByteBuffer& tile, const LasHeaderFacts& facts, const LazPointSink& sink, std::wstring& error) {
+// Opens the tile and passes the header, then each point in turn, to the callbacks. False,
+// with `error` set, when LASzip refuses the tile or one of its points.
+template <typename OnHeader, typename OnPoint>
+bool ReadEachPoint(const ByteBuffer& tile, const LasHeaderFacts& facts, OnHeader onHeader, OnPoint onPoint,
+                   std::string& error) {
   MemoryStreamBuffer buffer(tile);
   std::istream stream(&buffer);
   LazReader reader;
@@ -109,18 +115,57 @@ bool DecodePoints(const ByteBuffer& tile, const LasHeaderFacts& facts, const Laz
     error = reader.errorText();
     return false;
   }
-  bool extended = facts.pointFormat >= kFirstExtendedFormat;
-  const double sx = header->x_scale_factor, sy = header->y_scale_factor, sz = header->z_scale_factor;
-  const double ox = header->x_offset, oy = header->y_offset, oz = header->z_offset;
+  onHeader(*header);
   for (std::uint64_t i = 0; i < facts.pointCount; ++i) {
     if (laszip_read_point(reader.get()) != 0) {
       error = reader.errorText();
       return false;
     }
-    std::uint8_t cls = extended ? point->extended_classification : point->classification;
-    sink(point->X * sx + ox, point->Y * sy + oy, point->Z * sz + oz, cls, point->intensity);
+    onPoint(*point);
   }
   return true;
+}
+
+bool DecodePoints(const ByteBuffer& tile, const LasHeaderFacts& facts, const LazPointSink& sink, std::string& error) {
+  bool extended = facts.pointFormat >= kFirstExtendedFormat;
+  double sx = 1, sy = 1, sz = 1, ox = 0, oy = 0, oz = 0;
+  auto onHeader = [&](const laszip_header& h) {
+    sx = h.x_scale_factor, sy = h.y_scale_factor, sz = h.z_scale_factor;
+    ox = h.x_offset, oy = h.y_offset, oz = h.z_offset;
+  };
+  auto onPoint = [&](const laszip_point& p) {
+    std::uint8_t cls = extended ? p.extended_classification : p.classification;
+    sink(p.X * sx + ox, p.Y * sy + oy, p.Z * sz + oz, cls, p.intensity);
+  };
+  return ReadEachPoint(tile, facts, onHeader, onPoint, error);
+}
+
+LasPointRecord RecordOf(const laszip_point& p, bool extended) {
+  LasPointRecord r;
+  r.x = p.X, r.y = p.Y, r.z = p.Z;
+  r.intensity = p.intensity;
+  if (extended) {
+    r.classification = p.extended_classification;
+    r.returnNumber = p.extended_return_number;
+    r.numberOfReturns = p.extended_number_of_returns;
+  } else {
+    r.classification = static_cast<std::uint8_t>(p.classification | p.synthetic_flag << kSyntheticBit |
+                                                 p.keypoint_flag << kKeyPointBit | p.withheld_flag << kWithheldBit);
+    r.returnNumber = p.return_number;
+    r.numberOfReturns = p.number_of_returns;
+  }
+  return r;
+}
+
+bool DecodeRecords(const ByteBuffer& file, const LasHeaderFacts& facts, LasPointSet& set, std::string& error) {
+  bool extended = facts.pointFormat >= kFirstExtendedFormat;
+  set.points.reserve(static_cast<size_t>(std::min<std::uint64_t>(facts.pointCount, kReserveAtMost)));
+  auto onHeader = [&](const laszip_header& h) {
+    set.scale[0] = h.x_scale_factor, set.scale[1] = h.y_scale_factor, set.scale[2] = h.z_scale_factor;
+    set.offset[0] = h.x_offset, set.offset[1] = h.y_offset, set.offset[2] = h.z_offset;
+  };
+  auto onPoint = [&](const laszip_point& p) { set.points.push_back(RecordOf(p, extended)); };
+  return ReadEachPoint(file, facts, onHeader, onPoint, error);
 }
 
 // The variable length records fit before the point data, and the description of the
@@ -217,16 +262,36 @@ std::optional<LasHeaderFacts> ReadLasHeaderFacts(const ByteBuffer& tile) {
   return facts;
 }
 
+bool DecodeLasFile(const ByteBuffer& file, LasPointSet& points, std::string& error) {
+  points = LasPointSet{};
+  std::optional<LasHeaderFacts> facts = ReadLasHeaderFacts(file);
+  if (!facts) {
+    error = kLazDecodeFailed;
+    return false;
+  }
+  points.pointFormat = facts->pointFormat;
+  points.announcedCount = facts->pointCount;
+  try {
+    return DecodeRecords(file, *facts, points, error);
+  } catch (...) {
+    error = kLazDecodeFailed;
+    return false;
+  }
+}
+
 bool DecodeLazTile(const ByteBuffer& tile, const LazPointSink& sink, std::wstring& error) {
   std::optional<LasHeaderFacts> facts = ReadLasHeaderFacts(tile);
   if (!facts) {
     error = kErrLazDecode;
     return false;
   }
+  std::string text;
+  bool whole = false;
   try {
-    return DecodePoints(tile, *facts, sink, error);
+    whole = DecodePoints(tile, *facts, sink, text);
   } catch (...) {
-    error = kErrLazDecode;
-    return false;
+    text = kLazDecodeFailed;
   }
+  if (!whole) error = WideFromLatin1(text);
+  return whole;
 }

@@ -1,9 +1,13 @@
-// Decoding one LAZ (or LAS) point tile held in memory.
+// Decoding one LAZ (or LAS) file held in memory with LASzip. Only the decoder program
+// (pelvar-lazdecode) runs this on bytes from outside; the module asks it through
+// IsolatedLazDecoder.
 #pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "lazworker/DecodeProtocol.h"
+#include "lazworker/LasRecords.h"
 #include "retrieval/ByteSource.h"
 #include "retrieval/EptTypes.h"
 
@@ -31,3 +35,8 @@ std::uint16_t MinimumRecordLength(std::uint8_t pointFormat);
 // classification byte for formats 6 to 10). False, with `error` set, when the tile cannot be
 // decoded whole; points already passed stay with the sink.
 bool DecodeLazTile(const ByteBuffer& tile, const LazPointSink& sink, std::wstring& error);
+
+// Every record of a whole LAS or LAZ file, with the header's scale and offset. False, with
+// `error` set (LASzip's text, else kLazDecodeFailed), when the file cannot be decoded whole;
+// `points` then holds the records read before the fault.
+bool DecodeLasFile(const ByteBuffer& file, LasPointSet& points, std::string& error);

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <set>
 
-#include "retrieval/LazTile.h"
+#include "lazworker/LazTile.h"
 #include "tools/eptgen/EptDataset.h"
 
 namespace {

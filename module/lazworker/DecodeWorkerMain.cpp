@@ -1,0 +1,87 @@
+// pelvar-lazdecode: decodes LAS and LAZ files for the module, one request frame at a time
+// on standard input, one answer frame each on standard output (DecodeProtocol.h), inside
+// the sandbox (Sandbox.h). It ends when its input ends, and at the first frame it cannot
+// read or write; the module takes any end of it as the failure of the file it was on.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "lazworker/DecodeProtocol.h"
+#include "lazworker/LazTile.h"
+#include "lazworker/Sandbox.h"
+
+// In sanitizer builds a fault found inside LASzip ends this program, never the module;
+// the report goes nowhere (standard error is closed off) and no leak check runs at exit.
+extern "C" const char* __asan_default_options() {
+  return "detect_leaks=0:symbolize=0:allocator_may_return_null=1:max_allocation_size_mb=1024";
+}
+
+namespace {
+
+constexpr int kRequestFd = STDIN_FILENO;
+constexpr int kAnswerFd = STDOUT_FILENO;
+constexpr int kExitBroken = 2;
+
+// Reads exactly `size` bytes; false at the end of input or on an error.
+bool ReadExactly(std::uint8_t* to, size_t size) {
+  while (size > 0) {
+    ssize_t got = read(kRequestFd, to, size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    to += got;
+    size -= static_cast<size_t>(got);
+  }
+  return true;
+}
+
+bool WriteExactly(const std::uint8_t* from, size_t size) {
+  while (size > 0) {
+    ssize_t put = write(kAnswerFd, from, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    from += put;
+    size -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+bool ReadRequest(ByteBuffer& file) {
+  std::uint8_t prefix[kFrameLengthSize];
+  if (!ReadExactly(prefix, sizeof prefix)) return false;
+  std::uint64_t length = GetFrameLength(prefix);
+  if (length > kMaxRequestBytes) return false;
+  file.resize(length);
+  return ReadExactly(file.data(), file.size());
+}
+
+bool WriteAnswer(const FrameBytes& answer) {
+  std::uint8_t prefix[kFrameLengthSize];
+  PutFrameLength(answer.size(), prefix);
+  return WriteExactly(prefix, sizeof prefix) && WriteExactly(answer.data(), answer.size());
+}
+
+DecodeAnswer Decode(const ByteBuffer& file) {
+  DecodeAnswer answer;
+  if (!DecodeLasFile(file, answer.points, answer.error)) {
+    answer.outcome = DecodeOutcome::kRefused;
+    if (answer.error.empty()) answer.error = kLazDecodeFailed;
+    if (answer.error.size() > kMaxAnswerErrorBytes) answer.error.resize(kMaxAnswerErrorBytes);
+  }
+  return answer;
+}
+
+}  // namespace
+
+int main() {
+  SandboxLimits limits;
+  std::string why;
+  // Standard error is closed off by the module, so the reason is only its exit status.
+  if (!ApplyResourceLimits(limits, why) || !InstallSyscallFilter(why)) return kExitBroken;
+  ByteBuffer file;
+  while (ReadRequest(file)) {
+    if (!AllowCpuSecondsFromNow(limits.cpuSecondsPerFile)) return kExitBroken;
+    if (!WriteAnswer(EncodeDecodeAnswer(Decode(file)))) return kExitBroken;
+  }
+  return EXIT_SUCCESS;
+}
