@@ -15,6 +15,7 @@
 #include "lasio/LasDecode.h"
 #include "lasio/LasFile.h"
 #include "lasio/ZonePlan.h"
+#include "lazworker/DecodeProtocol.h"
 #include "retrieval/CommandSteps.h"
 #include "retrieval/FetchedCloud.h"
 #include "ui/PanelHooks.h"
@@ -23,7 +24,8 @@ namespace {
 
 constexpr const ACHAR* kFileTitle = L"LAS or LAZ file to import (Enter ends)";
 constexpr const ACHAR* kLasExtension = L"las";
-constexpr std::uint64_t kMaxFileBytes = std::uint64_t{8} << 30;
+// The sandboxed decoder takes requests up to this size.
+constexpr std::uint64_t kMaxFileBytes = kMaxRequestBytes;
 constexpr size_t kPointsPerChunk = 1000000;
 constexpr int kMaxImportNames = 10000;
 constexpr const wchar_t* kNotLas = L"not a LAS or LAZ file.";
@@ -144,7 +146,8 @@ std::optional<LasFileFacts> ReadFacts(const std::wstring& path, const ByteBuffer
 void ImportFile(const std::wstring& path) {
   ByteBuffer bytes;
   if (!ReadWholeFileBytes(path, kMaxFileBytes, bytes)) {
-    acutPrintf(L"\nCannot read %ls", path.c_str());
+    acutPrintf(L"\nCannot read %ls (or it is over %llu MB: compress it to LAZ)", path.c_str(),
+               static_cast<unsigned long long>(kMaxFileBytes >> 20));
     return;
   }
   std::optional<LasFileFacts> facts = ReadFacts(path, bytes);

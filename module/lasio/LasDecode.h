@@ -5,10 +5,9 @@
 #include "retrieval/ByteSource.h"
 #include "retrieval/EptTypes.h"
 
-// Appends every point of the file held in `bytes` to the columns of `points`: X, Y, Z
-// scaled and offset (the file's own coordinates), the class (the low five bits of the
-// classification byte for point formats 0 to 5, the whole extended byte for 6 to 10) and the
-// intensity, decoded in the sandboxed decoder program. False, with LASzip's reason (or the
-// decoder's) in `error`, when the file cannot
-// be decoded whole.
+// Fills the columns of `points` with every point of the file held in `bytes`, decoded in the
+// sandboxed decoder program: X, Y, Z scaled and offset (the file's own coordinates), the
+// class (the low five bits of the classification byte for point formats 0 to 5, the whole
+// extended byte for 6 to 10) and the intensity. False, with LASzip's reason (or the
+// decoder's) in `error`, when the file cannot be decoded whole.
 bool DecodeLasPoints(const ByteBuffer& bytes, EptFetchResult& points, std::wstring& error);
