@@ -20,7 +20,7 @@ function(check_files glob_expr pattern why)
   endforeach()
 endfunction()
 
-foreach(dir app cloudfile entity analysis classify retrieval geo ui civil lazworker)
+foreach(dir app cloudfile entity analysis classify retrieval geo ui civil lasio lazworker)
   check_files("${SOURCE_DIR}/module/${dir}/*" "[\"<]host/" "module includes a host file by path")
 endforeach()
 check_files("${SOURCE_DIR}/module/geo/*" "\"[^/\"]+\"" "geo maths includes a host header")

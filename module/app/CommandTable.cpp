@@ -10,6 +10,9 @@
 #include "classify/ClassCommands.h"
 #include "classify/CropCommand.h"
 #include "classify/ReclassCommand.h"
+#include "lasio/DemCommand.h"
+#include "lasio/ExportCommand.h"
+#include "lasio/ImportCommand.h"
 #include "ui/AboutWindow.h"
 #include "ui/PanelHooks.h"
 #include "retrieval/FetchCommand.h"
@@ -41,12 +44,16 @@ const std::array<CommandEntry, kCommandCount> kPelvarCommands = {
     Command(L"PELVARDEFCLS", PelvarDefaultClassesCommand),
     Command(L"PELVARMIRROR", PelvarMirrorCommand),
     Command(L"PELVARFETCH", PelvarFetchCommand),
+    Command(L"PELVARIMPORT", PelvarImportCommand),
+    Command(L"PELVAREXPORT", PelvarExportCommand),
+    Command(L"PELVARDEM", PelvarDemCommand),
 };
 
 const std::array<const ACHAR*, kDemandLoadCommandCount> kDemandLoadCommands = {
     L"PELVARPANEL", L"PELVARATTACH", L"PELVARPICK",    L"PELVARCLS",     L"PELVARMODE",   L"PELVARPROF",
     L"PELVARSURF",  L"PELVARCOGO",   L"PELVARRECLASS", L"PELVARCROP",    L"PELVARPROFC",  L"PELVARAUTOCLS",
     L"PELVARDEFCLS", L"PELVARFETCH", L"PELVARMIRROR",  L"PELVARHELP",
+    L"PELVARIMPORT", L"PELVAREXPORT", L"PELVARDEM",
 };
 
 void RegisterCommands(std::span<const CommandEntry> table, HINSTANCE resource) {

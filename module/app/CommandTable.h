@@ -17,8 +17,8 @@ struct CommandEntry {
 };
 
 inline constexpr const ACHAR* kCommandGroup = L"Mardel";
-inline constexpr size_t kCommandCount = 17;
-inline constexpr size_t kDemandLoadCommandCount = 16;
+inline constexpr size_t kCommandCount = 20;
+inline constexpr size_t kDemandLoadCommandCount = 19;
 
 extern const std::array<CommandEntry, kCommandCount> kPelvarCommands;
 extern const std::array<const ACHAR*, kDemandLoadCommandCount> kDemandLoadCommands;

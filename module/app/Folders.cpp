@@ -10,7 +10,7 @@
 
 namespace {
 
-// The probe's name inside the folder (WriteTemporaryFile adds its suffix), and its content.
+// The probe's name inside the folder, and its content.
 constexpr wchar_t kProbeName[] = L".pelvar-write-probe";
 constexpr std::uint8_t kProbeBytes[] = {0};
 
@@ -26,8 +26,8 @@ void CreateWithParents(const std::wstring& folder) {
 bool EnsureWritableFolder(const std::wstring& folder) {
   if (!folder.empty()) CreateWithParents(folder);
   std::wstring prefix = folder.empty() || folder.back() == kFolderSeparator ? folder : folder + kFolderSeparator;
-  std::wstring probe = WriteTemporaryFile(prefix + kProbeName, kProbeBytes);
-  if (probe.empty()) return false;
+  const std::wstring probe = prefix + kProbeName;
+  if (!WriteWholeFile(probe, kProbeBytes)) return false;
   DeleteFileW(probe.c_str());
   return true;
 }

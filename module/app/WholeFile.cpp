@@ -2,6 +2,9 @@
 
 #include <wcrt.h>
 
+#include <cstdio>
+#include <memory>
+
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes) {
   return pvWriteWholeFileW(path.c_str(), bytes.data(), bytes.size()) == 0;
 }
@@ -21,4 +24,26 @@ int WriteFirstFreeFile(const std::vector<std::wstring>& paths, std::span<const s
   if (status == 0) return static_cast<int>(chosen);
   if (!paths.empty()) failed = paths.front();
   return -1;
+}
+
+std::wstring WriteUnderFirstFreeName(const std::function<std::wstring(int)>& nameFor, int maxNames,
+                                     std::span<const std::uint8_t> bytes, std::wstring& failedPath) {
+  std::vector<std::wstring> names;
+  for (int k = 1; k <= maxNames; ++k) names.push_back(nameFor(k));
+  const int chosen = WriteFirstFreeFile(names, bytes, failedPath);
+  return chosen < 0 ? std::wstring() : names[static_cast<size_t>(chosen)];
+}
+
+bool ReadWholeFileBytes(const std::wstring& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  FILE* raw = nullptr;
+  if (_wfopen_s(&raw, path.c_str(), L"rb") != 0 || raw == nullptr) return false;
+  std::unique_ptr<FILE, int (*)(FILE*)> file(raw, std::fclose);
+  if (_fseeki64(raw, 0, SEEK_END) != 0) return false;
+  long long size = _ftelli64(raw);
+  if (size <= 0 || static_cast<unsigned long long>(size) > maxBytes || _fseeki64(raw, 0, SEEK_SET) != 0) return false;
+  bytes.resize(static_cast<size_t>(size));
+  if (std::fread(bytes.data(), 1, bytes.size(), raw) == bytes.size()) return true;
+  bytes.clear();
+  return false;
 }

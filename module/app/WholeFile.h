@@ -3,6 +3,7 @@
 // checked and flushed, and only then is the file renamed to the target.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,3 +20,14 @@ bool WriteNewWholeFile(const std::wstring& path, std::span<const std::uint8_t> b
 // `failed` then the first path.
 int WriteFirstFreeFile(const std::vector<std::wstring>& paths, std::span<const std::uint8_t> bytes,
                        std::wstring& failed);
+
+// Writes the bytes whole under the first of the names nameFor(1), nameFor(2), ... (at most
+// `maxNames` tried) that no file has yet, so that no earlier file is replaced. The path
+// written, or empty with `failedPath` set to the path that could not be written (nothing is
+// left behind).
+std::wstring WriteUnderFirstFreeName(const std::function<std::wstring(int)>& nameFor, int maxNames,
+                                     std::span<const std::uint8_t> bytes, std::wstring& failedPath);
+
+// Reads the whole file; false (bytes empty) when it cannot be opened or read, is empty or
+// holds more than `maxBytes`.
+bool ReadWholeFileBytes(const std::wstring& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes);

@@ -56,8 +56,14 @@ const StatePlaneZone* ZoneFromPrompt() {
 
 }  // namespace
 
-const StatePlaneZone* ResolveZone() {
+const StatePlaneZone* ResolveZoneWithoutAsking() {
   if (const StatePlaneZone* zone = ZoneFromAttachedCloud()) return zone;
-  if (const StatePlaneZone* zone = ZoneFromDrawingSettings()) return zone;
-  return ZoneFromPrompt();
+  return ZoneFromDrawingSettings();
+}
+
+const StatePlaneZone* AskZone() { return ZoneFromPrompt(); }
+
+const StatePlaneZone* ResolveZone() {
+  if (const StatePlaneZone* zone = ResolveZoneWithoutAsking()) return zone;
+  return AskZone();
 }

@@ -8,3 +8,11 @@
 // or an EPSG code typed at a prompt. Null when none could be settled; every message it
 // prints is its own. Never cached: each call resolves anew.
 const StatePlaneZone* ResolveZone();
+
+// The first two steps of ResolveZone: the zone of the first cloud or of the drawing's code,
+// null when neither names one (nothing is asked).
+const StatePlaneZone* ResolveZoneWithoutAsking();
+
+// The last step of ResolveZone: says the drawing has no zone and asks for an EPSG code of
+// the table; null when none was given or the code is not in the table.
+const StatePlaneZone* AskZone();

@@ -35,17 +35,22 @@ std::string FetchLabel(double centreLon, double centreLat) {
   return Narrow(label.str()).substr(0, kLabelLength);
 }
 
-std::vector<std::uint8_t> BuildFetchedCloudImage(const EptFetchResult& points, const StatePlaneZone& zone,
-                                                 const ZoneRectangle& rect, double centreLon, double centreLat) {
-  GroundGridSize size = FetchGridSizeFor(zone, rect);
+std::vector<std::uint8_t> BuildGroundedCloudImage(const EptFetchResult& points, const ZoneRectangle& rect,
+                                                  const GroundGridSize& size, const std::string& label,
+                                                  std::uint32_t epsg) {
   std::vector<float> grid = BuildFetchGroundGrid(points, rect, size);
   auto nx = static_cast<std::uint16_t>(grid.empty() ? 0 : size.nx);
   auto ny = static_cast<std::uint16_t>(grid.empty() ? 0 : size.ny);
   double w = rect.xmax - rect.xmin, h = rect.ymax - rect.ymin;
   return BuildCloudFile(points.x, points.y, points.z, points.classes, points.intensities, grid, nx, ny,
-                        static_cast<float>(size.cell), rect.xmin, rect.ymin, FetchLabel(centreLon, centreLat),
-                        (rect.xmin + rect.xmax) / 2, (rect.ymin + rect.ymax) / 2,
-                        static_cast<float>(std::max(w, h) / 2), zone.epsg);
+                        static_cast<float>(size.cell), rect.xmin, rect.ymin, label, (rect.xmin + rect.xmax) / 2,
+                        (rect.ymin + rect.ymax) / 2, static_cast<float>(std::max(w, h) / 2), epsg);
+}
+
+std::vector<std::uint8_t> BuildFetchedCloudImage(const EptFetchResult& points, const StatePlaneZone& zone,
+                                                 const ZoneRectangle& rect, double centreLon, double centreLat) {
+  return BuildGroundedCloudImage(points, rect, FetchGridSizeFor(zone, rect), FetchLabel(centreLon, centreLat),
+                                 zone.epsg);
 }
 
 std::wstring FetchFileName(double centreX, double centreY, int k) {
@@ -59,8 +64,6 @@ std::wstring FetchFileName(double centreX, double centreY, int k) {
 
 std::wstring WriteFetchedCloud(const std::wstring& folder, double centreX, double centreY,
                                const std::vector<std::uint8_t>& image, std::wstring& failedPath) {
-  std::vector<std::wstring> names;
-  for (int k = 1; k <= kMaxFetchNames; ++k) names.push_back(folder + FetchFileName(centreX, centreY, k));
-  const int chosen = WriteFirstFreeFile(names, image, failedPath);
-  return chosen < 0 ? std::wstring() : names[static_cast<size_t>(chosen)];
+  return WriteUnderFirstFreeName([&](int k) { return folder + FetchFileName(centreX, centreY, k); }, kMaxFetchNames,
+                                 image, failedPath);
 }

@@ -25,6 +25,13 @@ GroundGridSize FetchGridSizeFor(const StatePlaneZone& zone, const ZoneRectangle&
 // longitude to two decimals, at most 16 characters.
 std::string FetchLabel(double centreLon, double centreLat);
 
+// The whole cloud file of points over a rectangle: their ground grid of the given size
+// (none when no point is ground), the label, the rectangle's centre and half its larger
+// side, the EPSG code.
+std::vector<std::uint8_t> BuildGroundedCloudImage(const EptFetchResult& points, const ZoneRectangle& rect,
+                                                  const GroundGridSize& size, const std::string& label,
+                                                  std::uint32_t epsg);
+
 // The whole cloud file of the fetched points: their ground grid (none when no point is
 // ground), the label, the rectangle's centre and half its larger side, the zone's code.
 std::vector<std::uint8_t> BuildFetchedCloudImage(const EptFetchResult& points, const StatePlaneZone& zone,

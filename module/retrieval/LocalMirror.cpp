@@ -60,13 +60,7 @@ long long FileSize(FILE* file) {
 }
 
 bool ReadWholeFile(const std::wstring& path, ByteBuffer& bytes) {
-  bytes.clear();
-  OpenFile file(path, L"rb");
-  if (file.get() == nullptr) return false;
-  long long size = FileSize(file.get());
-  if (size <= 0 || static_cast<unsigned long long>(size) > HttpPolicy{}.maxBodyBytes) return false;
-  bytes.resize(static_cast<size_t>(size));
-  return std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  return ReadWholeFileBytes(path, HttpPolicy{}.maxBodyBytes, bytes);
 }
 
 void CreateFoldersOf(const std::wstring& path) {

@@ -22,7 +22,8 @@ inline const std::string kBanner =
 inline const std::vector<std::wstring> kAllCommands = {
     L"PELVARRECLASS", L"PELVARPICK",    L"PELVARATTACH", L"PELVARSURF",   L"PELVARCLS",   L"PELVARMODE",
     L"PELVARPROF",    L"PELVARABOUT",   L"PELVARPANEL",  L"PELVARCOGO",   L"PELVARAUTOCLS", L"PELVARPROFC",
-    L"PELVARCROP",    L"PELVARHELP",    L"PELVARDEFCLS", L"PELVARMIRROR", L"PELVARFETCH"};
+    L"PELVARCROP",    L"PELVARHELP",    L"PELVARDEFCLS", L"PELVARMIRROR", L"PELVARFETCH",
+    L"PELVARIMPORT",  L"PELVAREXPORT",  L"PELVARDEM"};
 
 // A temporary folder that is also the registry's home while it lives.
 class PrivateConfig {

@@ -181,7 +181,7 @@ TEST_F(LoadSequence, UnloadEmptiesTheCloudCache) {
   EXPECT_EQ(held->pointCount, 1000u);
 }
 
-TEST_F(LoadSequence, WritesTheDemandLoadDataWithSixteenCommandsAndNotAbout) {
+TEST_F(LoadSequence, WritesTheDemandLoadDataWithNineteenCommandsAndNotAbout) {
   Load();
   EXPECT_EQ(StringValue(kAppKey, L"LOADER"), ThisProgramPath());
   EXPECT_EQ(StringValue(kAppKey, L"DESCRIPTION"), L"Mardel KMQ1 point cloud");
@@ -189,7 +189,8 @@ TEST_F(LoadSequence, WritesTheDemandLoadDataWithSixteenCommandsAndNotAbout) {
   const std::vector<std::wstring> expected = {
       L"PELVARPANEL",   L"PELVARATTACH", L"PELVARPICK",   L"PELVARCLS",    L"PELVARMODE",   L"PELVARPROF",
       L"PELVARSURF",    L"PELVARCOGO",   L"PELVARRECLASS", L"PELVARCROP",  L"PELVARPROFC",  L"PELVARAUTOCLS",
-      L"PELVARDEFCLS",  L"PELVARFETCH",  L"PELVARMIRROR", L"PELVARHELP"};
+      L"PELVARDEFCLS",  L"PELVARFETCH",  L"PELVARMIRROR", L"PELVARHELP",
+      L"PELVARIMPORT",  L"PELVAREXPORT", L"PELVARDEM"};
   const std::vector<std::wstring> written = ValueNames(kAppKey + L"\\Commands");
   EXPECT_EQ(written, expected);
   EXPECT_EQ(std::count(written.begin(), written.end(), L"PELVARABOUT"), 0);

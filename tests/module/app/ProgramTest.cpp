@@ -152,7 +152,7 @@ TEST_F(ProgramWithModule, DemandLoadDataNamesTheModuleBesideTheProgram) {
   EXPECT_EQ(StringValue(kAppKey, L"LOADER"),
             std::filesystem::canonical(std::filesystem::path(kModule)).wstring());
   const std::vector<std::wstring> commands = ValueNames(kAppKey + L"\\Commands");
-  EXPECT_EQ(commands.size(), 16u);
+  EXPECT_EQ(commands.size(), 19u);
   EXPECT_EQ(std::count(commands.begin(), commands.end(), L"PELVARABOUT"), 0);
 }
 
