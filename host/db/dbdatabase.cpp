@@ -157,10 +157,8 @@ void AcDbDatabase::setCecolorIndex(Adesk::UInt16 color) {
 }
 AcDbHandle AcDbDatabase::handseed() const { return m_impl->nextHandle; }
 const pelvarhost::ViewRecord& AcDbDatabase::viewRecord() const { return m_impl->view; }
-void AcDbDatabase::setViewRecord(const pelvarhost::ViewRecord& view) {
-  m_impl->view = view;
-  m_impl->modified = true;
-}
+// Zooming and panning change how the drawing is seen, not the drawing: it stays unmodified.
+void AcDbDatabase::setViewRecord(const pelvarhost::ViewRecord& view) { m_impl->view = view; }
 
 Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& id, bool createIfNotFound,
                                                 const AcDbHandle& handle, Adesk::UInt32) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -105,21 +107,32 @@ void MainWindow::BuildMenus() {
   viewMenu->addAction(QStringLiteral("Re&draw"), this, [this] { QueueCommand(QStringLiteral("REDRAW\n")); });
 }
 
+// The recent drawings as absolute paths, each once, newest first (older lists may hold
+// relative paths and repeats).
+static QStringList RecentDrawings() {
+  QStringList recent;
+  for (const QString& path : Settings().value(kRecentKey).toStringList()) {
+    QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (!recent.contains(absolute)) recent.append(absolute);
+  }
+  return recent;
+}
+
 void MainWindow::RebuildRecentMenu() {
   recentMenu_->clear();
-  QStringList recent = Settings().value(kRecentKey).toStringList();
+  QStringList recent = RecentDrawings();
   for (const QString& path : recent) recentMenu_->addAction(path, this, [this, path] { OpenDrawingFile(path); });
   recentMenu_->setEnabled(!recent.isEmpty());
 }
 
-void MainWindow::RememberRecent(const QString& path) {
-  QSettings settings = Settings();
-  QStringList recent = settings.value(kRecentKey).toStringList();
-  if (!recent.isEmpty() && recent.front() == path) return;
+void MainWindow::RememberRecent(const QString& typedPath) {
+  const QString path = QDir::cleanPath(QFileInfo(typedPath).absoluteFilePath());
+  QStringList recent = RecentDrawings();
+  if (!recent.isEmpty() && recent.front() == path && Settings().value(kRecentKey).toStringList() == recent) return;
   recent.removeAll(path);
   recent.prepend(path);
   while (recent.size() > kRecentCount) recent.removeLast();
-  settings.setValue(kRecentKey, recent);
+  Settings().setValue(kRecentKey, recent);
   RebuildRecentMenu();
 }
 
