@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
@@ -35,6 +36,12 @@ QString FormatCoordinate(double value) {
   char text[64];
   std::snprintf(text, sizeof text, "%.4f", value);
   return QString::fromLatin1(text);
+}
+
+bool InsideDock(const QWidget* widget) {
+  for (; widget != nullptr; widget = widget->parentWidget())
+    if (qobject_cast<const QDockWidget*>(widget) != nullptr) return true;
+  return false;
 }
 
 QSettings Settings() { return QSettings(QStringLiteral("Pelvar"), QStringLiteral("Pelvar")); }
@@ -177,7 +184,8 @@ void MainWindow::BeginPrompt() {
   if (AcApDocument* doc = curDoc(); doc != nullptr && !doc->isUntitled())
     RememberRecent(QString::fromWCharArray(doc->fileName()));
   UpdateTitle();
-  if (isActiveWindow()) commandLine_->FocusInput();
+  // The command line takes the keys again, unless the user is typing into a palette.
+  if (isActiveWindow() && !InsideDock(QApplication::focusWidget())) commandLine_->FocusInput();
 }
 
 void MainWindow::UpdateTitle() {
