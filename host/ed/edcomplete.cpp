@@ -84,7 +84,8 @@ std::vector<std::wstring> FileNamesStartingWith(std::wstring_view word) {
 }  // namespace
 
 std::vector<std::wstring> CompletionsFor(std::wstring_view word, bool commandPrompt) {
-  return commandPrompt ? CommandNamesStartingWith(word) : FileNamesStartingWith(word);
+  bool commandName = commandPrompt && detail::CurrentFileRequest() == nullptr;
+  return commandName ? CommandNamesStartingWith(word) : FileNamesStartingWith(word);
 }
 
 std::wstring CommonStart(const std::vector<std::wstring>& completions) {

@@ -213,6 +213,18 @@ int InputAvailable() {
   return ::poll(&pfd, 1, 0) > 0 ? 1 : 0;
 }
 
+// Readline sets the terminal up from its usual settings (it echoes only when they do) and
+// puts them back after the line; in between lines the keys come at once, unechoed.
+void PrepareTerminal(int meta) {
+  if (terminalKeys != nullptr) terminalKeys->BeginLine();
+  rl_prep_terminal(meta);
+}
+
+void RestoreTerminal() {
+  rl_deprep_terminal();
+  if (terminalKeys != nullptr) terminalKeys->EndLine();
+}
+
 // Function keys, Insert and the page keys edit nothing: their sequences are bound to a
 // key that does nothing, so that no part of them is typed into the line.
 int IgnoreKey(int, int) { return 0; }
@@ -233,6 +245,8 @@ class TerminalInput : public InputSource {
     rl_catch_signals = 0;
     rl_getc_function = InterruptibleGetc;
     rl_input_available_hook = InputAvailable;
+    rl_prep_term_function = PrepareTerminal;
+    rl_deprep_term_function = RestoreTerminal;
     rl_attempted_completion_function = Complete;
     BindEscToCancel();
     BindFunctionKeysToNothing();
@@ -244,9 +258,7 @@ class TerminalInput : public InputSource {
     cancelledByEsc = false;
     std::string prompt = WideToUtf8(promptLine);
     rl_already_prompted = 1;  // the host has printed the prompt itself
-    keys_.BeginLine();
     char* raw = readline(prompt.c_str());
-    keys_.EndLine();
     if (raw == nullptr) return std::nullopt;
     std::string line(raw);
     std::free(raw);

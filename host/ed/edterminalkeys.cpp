@@ -46,6 +46,7 @@ void TerminalKeys::EndLine() {
   ::tcsetattr(fd_, TCSANOW, &working);
 }
 
+
 void TerminalKeys::ReadAvailable(int timeoutMs) {
   while (true) {
     pollfd pfd{fd_, POLLIN, 0};

@@ -11,14 +11,14 @@ namespace pelvarhost::detail {
 
 class TerminalKeys {
  public:
-  // Takes over the terminal on fd (a no-op when fd is not a terminal).
+  // Takes over the terminal on fd (a no-op when fd is not a terminal) until destroyed.
   explicit TerminalKeys(int fd);
   ~TerminalKeys();
   TerminalKeys(const TerminalKeys&) = delete;
   TerminalKeys& operator=(const TerminalKeys&) = delete;
 
-  // Around the line editor: its own settings start from the terminal's usual ones, and
-  // after the line the terminal goes back to delivering keys at once.
+  // Around the line editor, right where it sets the terminal up and back: it starts from
+  // the terminal's usual settings, and afterwards keys come at once again.
   void BeginLine();
   void EndLine();
 

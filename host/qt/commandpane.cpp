@@ -96,7 +96,6 @@ void CommandPane::CompleteWord() {
   std::vector<std::wstring> matches = CompletionsFor(word, commandName);
   QString completed = QString::fromStdWString(matches.size() == 1 ? matches.front() : CommonStart(matches));
   if (completed.size() <= static_cast<qsizetype>(word.size())) return;
-  if (matches.size() == 1 && commandName) completed += QLatin1Char(' ');
   input_->setText(text.left(start) + completed + text.mid(cursor));
   input_->setCursorPosition(start + static_cast<int>(completed.size()));
 }

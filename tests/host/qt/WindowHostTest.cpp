@@ -15,7 +15,12 @@
 #include "dbdatabase.h"
 #include "drawingview.h"
 #include "hostgui.h"
+#include "edanswer.h"
+#include "hostcommands.h"
 #include "hostinput.h"
+#include <filesystem>
+#include <fstream>
+#include <optional>
 
 namespace {
 
@@ -136,6 +141,41 @@ TEST_F(WindowHostTest, WindowInputTakesQueuedCommandsAtTheCommandPrompt) {
   EXPECT_EQ(pelvarhost::QueuedTyping(), L"");
   pelvarhost::CloseMainWindow();
   EXPECT_EQ(input->ReadLine(L"Command: "), std::nullopt);  // the window is gone: the input ends
+}
+
+// Tab completes the word before the cursor (command names at the command prompt, file
+// names in a file prompt's folder, its extension's files first) and keeps the text after it.
+TEST_F(WindowHostTest, TabCompletesTheWordBeforeTheCursorAndKeepsTheRest) {
+  std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "pelvar_tab_completion";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "sub");
+  for (const char* name : {"site.kmt", "site.txt", "solo.kmt"}) std::ofstream(folder / name) << "x";
+  pelvarhost::RegisterHostCommands();
+  CommandPane pane([](const QString&) {});
+  auto* input = pane.findChild<QLineEdit*>("commandInput");
+  ASSERT_NE(input, nullptr);
+  struct Case {
+    bool filePrompt;
+    const char* text;
+    int cursor;
+    const char* expected;
+  } cases[] = {
+      {false, "ZO", 2, "ZOOM"},       {false, "zoom", 4, "zoom"},     {false, "ARX", 3, "ARX"},
+      {false, "ARXL", 4, "ARXLOAD"},  {false, "SAVx", 3, "SAVEx"},     {false, "SAVEA E", 5, "SAVEAS E"},
+      {true, "si", 2, "site."},        {true, "so", 2, "solo.kmt"},    {true, "su", 2, "sub/"},
+      {true, "x so y", 4, "x solo.kmt y"},
+  };
+  for (const Case& c : cases) {
+    std::optional<pelvarhost::detail::FilePromptScope> asking;
+    if (c.filePrompt) asking.emplace(pelvarhost::FileRequest{L"File", folder.wstring() + L"/", L"kmt", false});
+    input->setText(QString::fromLatin1(c.text));
+    input->setCursorPosition(c.cursor);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(input, &tab);
+    EXPECT_EQ(input->text().toStdString(), c.expected) << c.text;
+  }
+  pelvarhost::RemoveHostCommands();
+  EXPECT_EQ(pelvarhost::CompletionsFor(L"s", false).empty(), false);  // the current folder outside file prompts
 }
 
 }  // namespace
