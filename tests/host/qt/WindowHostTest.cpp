@@ -7,9 +7,11 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <clocale>
 #include <cwchar>
 
+#include "acdocman.h"
 #include "commandpane.h"
 #include "dbapserv.h"
 #include "dbdatabase.h"
@@ -33,6 +35,8 @@ class WindowApplication : public testing::Environment {
   void SetUp() override {
     // A locale of the user's that the application object takes up (see WindowLocale).
     ::setenv("LC_ALL", "C.UTF-8", 1);
+    // The window's own settings (the recent drawings) go to a folder of the tests.
+    ::setenv("XDG_CONFIG_HOME", (std::filesystem::path(testing::TempDir()) / "pelvar_window_config").c_str(), 1);
     pelvarhost::EnsureWindowApplication();
   }
   void TearDown() override { pelvarhost::StopWindowApplication(); }
@@ -176,6 +180,35 @@ TEST_F(WindowHostTest, TabCompletesTheWordBeforeTheCursorAndKeepsTheRest) {
   }
   pelvarhost::RemoveHostCommands();
   EXPECT_EQ(pelvarhost::CompletionsFor(L"s", false).empty(), false);  // the current folder outside file prompts
+}
+
+// The recent drawings: absolute paths, each once, the latest first, however a drawing was
+// named when it was opened.
+TEST_F(WindowHostTest, RecentDrawingsAreAbsoluteAndListedOnce) {
+  const std::filesystem::path here = std::filesystem::current_path();
+  const QString a = QString::fromStdString((here / "a.pvd").string());
+  const QString b = QString::fromStdString((here / "sub/b.pvd").string());
+  QSettings(QStringLiteral("Pelvar"), QStringLiteral("Pelvar")).remove(QStringLiteral("recentDrawings"));
+  pelvarhost::OpenMainWindow();
+  struct Case {
+    std::wstring opened;
+    QStringList expected;
+  } cases[] = {
+      {L"a.pvd", {a}},
+      {L"./sub/../a.pvd", {a}},
+      {L"sub/b.pvd", {b, a}},
+      {(here / "a.pvd").wstring(), {a, b}},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    AcApDocument* doc = acDocManagerPtr()->addDocument(std::make_unique<AcDbDatabase>(), cases[i].opened, false);
+    pelvarhost::QueueTypedText(L"DOCS\n");
+    pelvarhost::MakeWindowInput()->ReadLine(L"Command: ");  // a prompt: the current drawing is remembered
+    EXPECT_EQ(QSettings(QStringLiteral("Pelvar"), QStringLiteral("Pelvar")).value("recentDrawings").toStringList(),
+              cases[i].expected)
+        << i;
+    acDocManagerPtr()->closeDocument(doc);
+  }
+  pelvarhost::CloseMainWindow();
 }
 
 }  // namespace
