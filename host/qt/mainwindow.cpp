@@ -112,6 +112,18 @@ void MainWindow::BuildMenus() {
   viewMenu->addAction(QStringLiteral("Zoom &Extents"), this, [this] { QueueCommand(QStringLiteral("ZOOM\nE\n")); });
   viewMenu->addAction(QStringLiteral("&Regenerate"), this, [this] { QueueCommand(QStringLiteral("REGEN\n")); });
   viewMenu->addAction(QStringLiteral("Re&draw"), this, [this] { QueueCommand(QStringLiteral("REDRAW\n")); });
+  // The docked palettes, each shown or hidden again from here after its close button.
+  viewMenu->addSection(QStringLiteral("Palettes"));
+  QMenu* palettes = viewMenu;
+  connect(viewMenu, &QMenu::aboutToShow, this, [this, palettes] {
+    for (QAction* action : palettes->actions())
+      if (action->property("palette").toBool()) palettes->removeAction(action);
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+      QAction* toggle = dock->toggleViewAction();
+      toggle->setProperty("palette", true);
+      palettes->addAction(toggle);
+    }
+  });
 }
 
 // The recent drawings as absolute paths, each once, newest first (older lists may hold
