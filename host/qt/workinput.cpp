@@ -4,11 +4,14 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QWidget>
+#include <QWindow>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "hostinput.h"
+#include "qtwindows.h"
 
 namespace pelvarhost {
 namespace {
@@ -45,10 +48,20 @@ std::vector<HeldEvent>& Held() {
   return held;
 }
 
+// True for the main window and what it holds; a dialog opened meanwhile (the question
+// before closing) takes its input as usual.
+bool InMainWindow(QObject* receiver) {
+  QWidget* frame = gui::MainFrameWidget();
+  if (frame == nullptr) return false;
+  if (receiver->isWidgetType()) return static_cast<QWidget*>(receiver)->window() == frame;
+  return receiver->isWindowType() && receiver == static_cast<QObject*>(frame->windowHandle());
+}
+
 // Installed on the application while the events run: sees every event first.
 class WorkFilter : public QObject {
  protected:
   bool eventFilter(QObject* receiver, QEvent* event) override {
+    if (!InMainWindow(receiver)) return false;
     if (event->type() == QEvent::ShortcutOverride) {
       // The key is the focus widget's: no menu shortcut takes it, its press is held below.
       event->accept();
