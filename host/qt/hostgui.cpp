@@ -34,6 +34,8 @@ constexpr int kMaxDelayMs = 600000;
 
 MainWindow* mainWindow = nullptr;
 bool busyCursorShown = false;
+// While the window waits for a line its own loop runs the events: nothing is held then.
+bool awaitingLine = false;
 
 // Numbers are read and printed in the C locale, whatever the application object set.
 void RestoreCLocale() {
@@ -59,7 +61,8 @@ void ShowBusyAfterAWhile() {
 // Esc; the drawing is regenerated at the next prompt.
 void KeepWindowAlive() {
   static QElapsedTimer sinceRefresh;
-  if (mainWindow == nullptr || (sinceRefresh.isValid() && sinceRefresh.elapsed() < kOutputRefreshMs)) return;
+  if (mainWindow == nullptr || awaitingLine) return;
+  if (sinceRefresh.isValid() && sinceRefresh.elapsed() < kOutputRefreshMs) return;
   sinceRefresh.restart();
   ShowBusyAfterAWhile();
   mainWindow->View().holdRegeneration = true;
@@ -94,6 +97,10 @@ class WindowInput : public InputSource {
     if (mainWindow == nullptr) return std::nullopt;
     EndWork();
     mainWindow->BeginPrompt();
+    awaitingLine = true;
+    const struct AwaitingEnds {
+      ~AwaitingEnds() { awaitingLine = false; }
+    } awaiting;
     QTimer tick;
     tick.start(kWaitTickMs);
     while (mainWindow != nullptr && !mainWindow->Closing()) {
