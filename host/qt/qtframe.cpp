@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QScrollBar>
 
 #include "adui.h"
 #include "hostgui.h"
@@ -41,9 +42,10 @@ Qt::DockWidgetAreas AllowedAreas(DWORD dockStyle) {
   return areas == Qt::DockWidgetAreas() ? Qt::AllDockWidgetAreas : areas;
 }
 
-// The height a control bar needs to show all of its dialogs' controls.
+// The height a control bar needs to show all of its dialogs' controls: at least the height
+// its module made it.
 int ContentHeight(QWidget* bar) {
-  int height = 0;
+  int height = bar->height();
   for (QWidget* child : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
     height = std::max(height, child->y() + child->childrenRect().bottom() + 1 + kContentMargin);
   return height;
@@ -100,7 +102,9 @@ void CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId, LPCRECT) {
   CSize docked = bar->CalcDynamicLayout(-1, LM_VERTDOCK);
   if (docked.cx > 0) {
     barWindow->widget->setMinimumWidth(docked.cx);
-    dock->widget()->setMinimumWidth(docked.cx);
+    // Room for the scroll bar too, so that a scrolled bar keeps its width.
+    auto* holder = static_cast<QScrollArea*>(dock->widget());
+    holder->setMinimumWidth(docked.cx + holder->verticalScrollBar()->sizeHint().width());
     frame->resizeDocks({dock}, {docked.cx}, Qt::Horizontal);
   }
 }
