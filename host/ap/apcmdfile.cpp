@@ -1,4 +1,7 @@
 // Drawing files, documents and modules: NEW OPEN SAVE SAVEAS CLOSE QUIT DOCS DOC ARXLOAD ARXUNLOAD.
+#include <filesystem>
+#include <system_error>
+
 #include "acdocman.h"
 #include "apcommands.h"
 #include "apcommon.h"
@@ -10,6 +13,17 @@
 #include "rxmodule.h"
 
 namespace pelvarhost {
+namespace {
+
+// Drawings are known by their absolute paths, so that one file is one drawing however it
+// was named.
+std::wstring AbsolutePath(const std::wstring& path) {
+  std::error_code ec;
+  std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
+  return ec ? path : absolute.lexically_normal().wstring();
+}
+
+}  // namespace
 
 void NewDrawing(bool announce) {
   AcApDocManager* docs = acDocManagerPtr();
@@ -17,7 +31,8 @@ void NewDrawing(bool announce) {
   if (announce) acutPrintf(L"\nNew drawing: %ls", doc->fileName());
 }
 
-bool OpenDrawing(const std::wstring& path) {
+bool OpenDrawing(const std::wstring& typedPath) {
+  const std::wstring path = AbsolutePath(typedPath);
   AcApDocManager* docs = acDocManagerPtr();
   for (int i = 0; i < docs->documentCount(); ++i) {
     if (path == docs->documentAt(i)->fileName() && !docs->documentAt(i)->isUntitled()) {
@@ -48,7 +63,8 @@ std::wstring AskFile(const ACHAR* title, const ACHAR* ext, int flags) {
   return path;
 }
 
-bool SaveTo(AcApDocument* doc, const std::wstring& path) {
+bool SaveTo(AcApDocument* doc, const std::wstring& typedPath) {
+  const std::wstring path = AbsolutePath(typedPath);
   if (doc->database()->saveAs(path.c_str()) != Acad::eOk) {
     acutPrintf(L"\nCannot save %ls: %ls", path.c_str(), LastDrawingFileError().c_str());
     return false;
@@ -59,13 +75,22 @@ bool SaveTo(AcApDocument* doc, const std::wstring& path) {
   return true;
 }
 
-// True when the document may be closed: unchanged, or the user agrees to drop the changes.
+// True when the document may be closed: unchanged, saved now, or its changes discarded, as
+// the window's question offers. Yes and No keep their meaning of the earlier question
+// ("Discard them?"), so that scripts written for it still run.
 bool MayDiscard(AcApDocument* doc) {
   if (!doc->database()->isModified()) return true;
-  acedInitGet(0, L"Yes No");
-  ACHAR answer[8];
-  std::wstring prompt = std::wstring(L"\n") + doc->docTitle() + L" has unsaved changes. Discard them? [Yes/No] <No>: ";
-  return acedGetKword(prompt.c_str(), answer, 8) == RTNORM && std::wstring(answer) == L"Yes";
+  acedInitGet(0, L"Save Discard Cancel Yes No");
+  ACHAR answer[16];
+  std::wstring prompt = std::wstring(L"\nSave changes to ") + doc->docTitle() + L"? [Save/Discard/Cancel] <Save>: ";
+  int rc = acedGetKword(prompt.c_str(), answer, 16);
+  std::wstring choice = rc == RTNONE ? L"Save" : answer;
+  if (rc != RTNORM && rc != RTNONE) return false;
+  if (choice == L"Discard" || choice == L"Yes") return true;
+  if (choice != L"Save") return false;
+  if (!doc->isUntitled()) return SaveTo(doc, doc->fileName());
+  std::wstring path = AskFile(L"Save drawing as", kDrawingExtension, 1);
+  return !path.empty() && SaveTo(doc, path);
 }
 
 }  // namespace

@@ -164,10 +164,11 @@ void AcDbDatabase::setCecolorIndex(Adesk::UInt16 color) {
 }
 AcDbHandle AcDbDatabase::handseed() const { return m_impl->nextHandle; }
 const pelvarhost::ViewRecord& AcDbDatabase::viewRecord() const { return m_impl->view; }
+// Zooming and panning change how the drawing is seen, not the drawing: it stays unmodified
+// (the view is still one undo step).
 void AcDbDatabase::setViewRecord(const pelvarhost::ViewRecord& view) {
   pelvarhost::RecordHeaderChange(*this);
   m_impl->view = view;
-  m_impl->modified = true;
 }
 
 Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& id, bool createIfNotFound,

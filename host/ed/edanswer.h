@@ -1,10 +1,12 @@
 // Internal to the host's command line: reading one answer for a prompt.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "adsdef.h"
+#include "hostinput.h"
 
 namespace pelvarhost::detail {
 
@@ -53,6 +55,21 @@ void EndAnswerLine(std::wstring_view echo, bool echoIt);
 // The point of the last point answer ("@" refers to it).
 const double* LastPoint();
 void SetLastPoint(const ads_point point);
+
+// The file prompt asking while it lives (Tab completes relative to its folder).
+class FilePromptScope {
+ public:
+  explicit FilePromptScope(FileRequest request);
+  ~FilePromptScope();
+  FilePromptScope(const FilePromptScope&) = delete;
+  FilePromptScope& operator=(const FilePromptScope&) = delete;
+};
+// The file prompt asking now, or null.
+const FileRequest* CurrentFileRequest();
+// Answers a prompt from the file chooser, when one is installed and the user is the one to
+// answer: prints the prompt, shows the dialog and echoes the choice (or "*Cancel*").
+// nullopt when the prompt is to be answered as typed text.
+std::optional<Answer> AnswerFromFileChooser(std::wstring_view prompt, const FileRequest& request);
 
 std::wstring Trim(std::wstring_view text);
 std::wstring ToUpper(std::wstring_view text);

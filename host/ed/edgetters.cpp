@@ -218,10 +218,12 @@ int acedGetKword(const ACHAR* prompt, ACHAR* result, size_t bufLen) {
 }
 
 int acedGetPoint(const ads_point base, const ACHAR* prompt, ads_point result) {
+  const RubberBandScope band(RubberBandKind::Line, base);
   return GetPoint(base, prompt, result);
 }
 
 int acedGetCorner(const ads_point base, const ACHAR* prompt, ads_point result) {
+  const RubberBandScope band(RubberBandKind::Rectangle, base);
   return GetPoint(base, prompt, result);
 }
 
@@ -318,8 +320,12 @@ int acedGetFileD(const ACHAR* title, const ACHAR* defaultPath, const ACHAR* ext,
   std::wstring prompt = L"\n" + std::wstring(title != nullptr && title[0] ? title : L"File name");
   if (!defaultText.empty()) prompt += L" <" + Utf8ToWide(defaultText) + L">";
   prompt += L": ";
+  const FileRequest request{title != nullptr && title[0] ? title : L"File name", Utf8ToWide(defaultText),
+                            Utf8ToWide(extension), (flags & 1) != 0};
+  const detail::FilePromptScope asking(request);
   while (true) {
-    detail::Answer answer = detail::ReadAnswer(prompt, detail::AnswerEnd::Line);
+    std::optional<detail::Answer> chosen = detail::AnswerFromFileChooser(prompt, request);
+    detail::Answer answer = chosen ? *chosen : detail::ReadAnswer(prompt, detail::AnswerEnd::Line);
     if (answer.cancelled) return RTCAN;
     std::string path;
     if (answer.text.empty()) {

@@ -14,6 +14,7 @@ struct GraphicsState {
   std::vector<TemporaryVector> vectors;
   double pickBoxHalfSize = 1.0;
   DisplayListener listener;
+  RubberBand band;
 };
 
 GraphicsState& State() {
@@ -46,6 +47,19 @@ double PickBoxHalfSize() { return State().pickBoxHalfSize; }
 void SetPickBoxHalfSize(double halfSize) {
   if (halfSize > 0) State().pickBoxHalfSize = halfSize;
 }
+
+RubberBand CurrentRubberBand() { return State().band; }
+
+RubberBandScope::RubberBandScope(RubberBandKind kind, const double* base) : previous_(State().band) {
+  RubberBand band;
+  if (base != nullptr) {
+    band.kind = kind;
+    for (int i = 0; i < 3; ++i) band.base[i] = base[i];
+  }
+  State().band = band;
+}
+
+RubberBandScope::~RubberBandScope() { State().band = previous_; }
 
 void SetDisplayListener(DisplayListener listener) { State().listener = std::move(listener); }
 void NotifyDisplay(DisplayEvent event) {

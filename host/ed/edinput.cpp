@@ -2,6 +2,7 @@
 #include <csignal>
 #include <cwctype>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 #include "edanswer.h"
@@ -24,6 +25,7 @@ struct InputState {
   std::vector<detail::CommandAnswers*> commandAnswers;  // innermost last
   bool ended = false;
   double lastPoint[3] = {0, 0, 0};
+  std::function<void()> breakWatcher;
 };
 
 InputState& State() {
@@ -163,6 +165,18 @@ bool AnswerWaiting() {
   return !state.typedAhead.empty();
 }
 
+void SetBreakWatcher(std::function<void()> watcher) { State().breakWatcher = std::move(watcher); }
+
+bool NextAnswerMayUseFileDialog() {
+  InputState& state = State();
+  if (!state.typedAhead.empty() || !state.commandAnswers.empty()) return false;
+  for (const auto& source : state.sources) {
+    if (source->PeekLine()) return false;
+    if (!source->Exhausted()) return source->ShowsFileDialogs();
+  }
+  return false;
+}
+
 namespace detail {
 
 Answer ReadAnswer(std::wstring_view prompt, AnswerEnd end) { return Read(prompt, end, false); }
@@ -207,11 +221,14 @@ std::wstring ToUpper(std::wstring_view text) {
 
 // The break test: a pending request, or a break mark that is the next line of a source.
 bool TakeBreak() {
+  InputState& state = State();
+  if (state.breakWatcher) state.breakWatcher();
+  for (const auto& source : state.sources)
+    if (source->TakeBreakKey()) breakRequested = 1;
   if (breakRequested) {
     breakRequested = 0;
     return true;
   }
-  InputState& state = State();
   if (!state.typedAhead.empty() || !state.commandAnswers.empty()) return false;
   while (!state.sources.empty()) {
     std::optional<std::wstring> next = state.sources.front()->PeekLine();

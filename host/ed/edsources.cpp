@@ -11,6 +11,7 @@
 
 #include "aced.h"
 #include "edanswer.h"
+#include "edterminalkeys.h"
 #include "hostcmdline.h"
 #include "hostinput.h"
 #include "wcrt.h"
@@ -165,29 +166,36 @@ void BindEscToCancel() {
   rl_variable_bind("keyseq-timeout", kEscSequenceTimeoutMs);
 }
 
-// Tab at the command prompt completes command names (the host's and every loaded module's);
-// at other prompts it completes file names.
-char* NextCommandName(const char* text, int state) {
-  static std::vector<std::string> matches;
+// Tab completes command names as the first word at the command prompt, file names
+// elsewhere (relative to the folder a file prompt shows; see CompletionsFor).
+std::vector<std::string> completionMatches;
+
+char* NextCompletion(const char*, int state) {
   static size_t next = 0;
-  if (state == 0) {
-    matches.clear();
-    next = 0;
-    const std::wstring typed = detail::ToUpper(Utf8ToWide(text));
-    for (const std::wstring& name : acedRegCmds->globalNames())
-      if (name.compare(0, typed.size(), typed) == 0) matches.push_back(WideToUtf8(name));
-  }
-  return next < matches.size() ? strdup(matches[next++].c_str()) : nullptr;
+  if (state == 0) next = 0;
+  return next < completionMatches.size() ? strdup(completionMatches[next++].c_str()) : nullptr;
 }
 
-char** CompleteCommandName(const char* text, int start, int) {
-  if (start != 0 || !ActiveCommandName().empty()) return nullptr;
+char** Complete(const char* text, int start, int) {
+  bool commandName = start == 0 && ActiveCommandName().empty();
+  completionMatches.clear();
+  for (const std::wstring& match : CompletionsFor(Utf8ToWide(text), commandName))
+    completionMatches.push_back(WideToUtf8(match));
   rl_attempted_completion_over = 1;
-  return rl_completion_matches(text, NextCommandName);
+  rl_sort_completion_matches = 0;  // the prompt's own files first, as listed
+  bool folder = completionMatches.size() == 1 && completionMatches.front().back() == '/';
+  rl_completion_append_character = commandName ? ' ' : '\0';
+  if (folder) rl_completion_suppress_append = 1;
+  return rl_completion_matches(text, NextCompletion);
 }
+
+// The terminal's keys while no line is edited; set while the terminal source lives.
+detail::TerminalKeys* terminalKeys = nullptr;
 
 // Ctrl+C while a line is typed: readline accepts the line, which is then taken as Esc.
+// Keys typed while a command worked come first.
 int InterruptibleGetc(FILE* stream) {
+  if (terminalKeys != nullptr && terminalKeys->HasKeptKeys()) return terminalKeys->TakeKeptKey();
   while (true) {
     unsigned char c;
     ssize_t n = ::read(fileno(stream), &c, 1);
@@ -198,15 +206,53 @@ int InterruptibleGetc(FILE* stream) {
   }
 }
 
+// Readline asks whether a key follows an Esc at once: kept keys have arrived already.
+int InputAvailable() {
+  if (terminalKeys != nullptr && terminalKeys->HasKeptKeys()) return 1;
+  pollfd pfd{STDIN_FILENO, POLLIN, 0};
+  return ::poll(&pfd, 1, 0) > 0 ? 1 : 0;
+}
+
+// Readline sets the terminal up from its usual settings (it echoes only when they do) and
+// puts them back after the line; in between lines the keys come at once, unechoed.
+void PrepareTerminal(int meta) {
+  if (terminalKeys != nullptr) terminalKeys->BeginLine();
+  rl_prep_terminal(meta);
+}
+
+void RestoreTerminal() {
+  rl_deprep_terminal();
+  if (terminalKeys != nullptr) terminalKeys->EndLine();
+}
+
+// Function keys, Insert and the page keys edit nothing: their sequences are bound to a
+// key that does nothing, so that no part of them is typed into the line.
+int IgnoreKey(int, int) { return 0; }
+
+void BindFunctionKeysToNothing() {
+  static const char* const kSequences[] = {
+      "\033OP",   "\033OQ",   "\033OR",   "\033OS",   "\033[11~", "\033[12~", "\033[13~", "\033[14~",
+      "\033[15~", "\033[17~", "\033[18~", "\033[19~", "\033[20~", "\033[21~", "\033[23~", "\033[24~",
+      "\033[[A",  "\033[[B",  "\033[[C",  "\033[[D",  "\033[[E",  "\033[2~",  "\033[5~",  "\033[6~",
+      "\033[1;2P", "\033[1;2Q", "\033[1;2R", "\033[1;2S", "\033[1;5P", "\033[1;5Q", "\033[1;5R", "\033[1;5S"};
+  for (const char* sequence : kSequences) rl_bind_keyseq(sequence, IgnoreKey);
+}
+
 class TerminalInput : public InputSource {
  public:
-  TerminalInput() {
+  TerminalInput() : keys_(STDIN_FILENO) {
     InstallInterruptHandler();
     rl_catch_signals = 0;
     rl_getc_function = InterruptibleGetc;
-    rl_attempted_completion_function = CompleteCommandName;
+    rl_input_available_hook = InputAvailable;
+    rl_prep_term_function = PrepareTerminal;
+    rl_deprep_term_function = RestoreTerminal;
+    rl_attempted_completion_function = Complete;
     BindEscToCancel();
+    BindFunctionKeysToNothing();
+    terminalKeys = &keys_;
   }
+  ~TerminalInput() override { terminalKeys = nullptr; }
   std::optional<std::wstring> ReadLine(const std::wstring& promptLine) override {
     interruptedWhileReading = 0;
     cancelledByEsc = false;
@@ -226,10 +272,13 @@ class TerminalInput : public InputSource {
     return Utf8ToWide(line);
   }
   bool EchoesAnswers() const override { return false; }
+  bool TakeBreakKey() override { return keys_.TakeBreakKey(); }
 
  private:
   // The Ctrl+C that cancelled the line is not also a break for later work.
   static void TakeBreakOfCancel();
+
+  detail::TerminalKeys keys_;
 };
 #else
 class TerminalInput : public DescriptorInput {

@@ -8,6 +8,9 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "hostcmdline.h"
+#include "hostinput.h"
+
 namespace pelvarhost {
 namespace {
 
@@ -82,7 +85,22 @@ void CommandPane::Send(const QString& line) {
   lineEntered_(line);
 }
 
-// Esc cancels; the arrow keys recall earlier lines.
+// Tab completes the word before the cursor as the terminal does; the text after the cursor
+// stays where it is.
+void CommandPane::CompleteWord() {
+  QString text = input_->text();
+  int cursor = input_->cursorPosition();
+  int start = static_cast<int>(text.lastIndexOf(QLatin1Char(' '), cursor - 1)) + 1;
+  bool commandName = start == 0 && ActiveCommandName().empty();
+  std::wstring word = text.mid(start, cursor - start).toStdWString();
+  std::vector<std::wstring> matches = CompletionsFor(word, commandName);
+  QString completed = QString::fromStdWString(matches.size() == 1 ? matches.front() : CommonStart(matches));
+  if (completed.size() <= static_cast<qsizetype>(word.size())) return;
+  input_->setText(text.left(start) + completed + text.mid(cursor));
+  input_->setCursorPosition(start + static_cast<int>(completed.size()));
+}
+
+// Esc cancels; the arrow keys recall earlier lines; Tab completes.
 bool CommandPane::eventFilter(QObject* watched, QEvent* event) {
   // With nothing typed, Ctrl+Z and Ctrl+Y are the window's Undo and Redo, not the line's.
   if (watched == input_ && event->type() == QEvent::ShortcutOverride && input_->text().isEmpty()) {
@@ -91,6 +109,10 @@ bool CommandPane::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched != input_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+    if (key->key() == Qt::Key_Tab) CompleteWord();
+    return true;
+  }
   if (key->key() == Qt::Key_Escape) {
     Send(QLatin1String(kCancelLine));
     return true;

@@ -29,6 +29,7 @@ class CommandPane : public QWidget {
 
  private:
   void Send(const QString& line);
+  void CompleteWord();
 
   std::function<void(const QString&)> lineEntered_;
   QPlainTextEdit* history_;

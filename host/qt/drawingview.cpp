@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "dbapserv.h"
+#include "hostgraphics.h"
 #include "hostrender.h"
 
 namespace pelvarhost {
@@ -66,6 +67,27 @@ void DrawingView::PanBy(QPoint pixels) {
   MarkDirty();
 }
 
+QPointF DrawingView::WidgetAt(double x, double y) const {
+  AcDbDatabase* db = WorkingDatabase();
+  if (db == nullptr || width() <= 0 || height() <= 0) return {};
+  ViewMapping mapping = ViewMapping::Fit(db->viewRecord(), width(), height());
+  return QPointF((x - mapping.centerX) * mapping.pixelsPerUnit + width() / 2.0,
+                 height() / 2.0 - (y - mapping.centerY) * mapping.pixelsPerUnit);
+}
+
+// The waiting point prompt's rubber band from its base point to the cursor.
+void DrawingView::DrawRubberBand(QPainter& painter) {
+  RubberBand band = CurrentRubberBand();
+  if (band.kind == RubberBandKind::None || !cursorInside_ || panning_) return;
+  QPointF base = WidgetAt(band.base[0], band.base[1]);
+  painter.setPen(QPen(Qt::white, 0, Qt::DashLine));
+  if (band.kind == RubberBandKind::Line) {
+    painter.drawLine(base, cursor_);
+  } else {
+    painter.drawRect(QRectF(base, cursor_).normalized());
+  }
+}
+
 bool DrawingView::ImageIsCurrent() const {
   AcDbDatabase* db = WorkingDatabase();
   if (dirty_ || image_.size() != size() || db == nullptr) return false;
@@ -93,6 +115,7 @@ void DrawingView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Background());
   painter.drawImage(panOffset_, image_);
+  DrawRubberBand(painter);
 }
 
 void DrawingView::wheelEvent(QWheelEvent* event) {
@@ -114,7 +137,15 @@ void DrawingView::mousePressEvent(QMouseEvent* event) {
   }
 }
 
+void DrawingView::leaveEvent(QEvent*) {
+  cursorInside_ = false;
+  if (CurrentRubberBand().kind != RubberBandKind::None) update();
+}
+
 void DrawingView::mouseMoveEvent(QMouseEvent* event) {
+  cursor_ = event->position();
+  cursorInside_ = true;
+  if (CurrentRubberBand().kind != RubberBandKind::None) update();
   if (panning_) {
     panOffset_ = event->position().toPoint() - panStart_;
     update();

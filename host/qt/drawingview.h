@@ -5,6 +5,8 @@
 #pragma once
 #include <QImage>
 #include <QWidget>
+
+class QPainter;
 #include <functional>
 
 #include "dbdatabase.h"
@@ -37,8 +39,11 @@ class DrawingView : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
+  QPointF WidgetAt(double x, double y) const;
+  void DrawRubberBand(QPainter& painter);
   void Regenerate();
   bool ImageIsCurrent() const;
 
@@ -50,6 +55,8 @@ class DrawingView : public QWidget {
   QPoint panStart_;
   QPoint panOffset_;
   int regenerations_ = 0;
+  QPointF cursor_;
+  bool cursorInside_ = false;
 };
 
 }  // namespace pelvarhost

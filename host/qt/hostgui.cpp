@@ -3,7 +3,9 @@
 #include "hostgui.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QScreen>
 #include <QTimer>
 #include <clocale>
@@ -19,16 +21,21 @@
 #include "hostoutput.h"
 #include "mainwindow.h"
 #include "wcrt.h"
+#include "workinput.h"
 
 namespace pelvarhost {
 namespace {
 
 constexpr const wchar_t* kWindowCommandGroup = L"ACAD_WINDOW";
 constexpr int kWaitTickMs = 30;
-constexpr int kOutputRefreshMs = 100;
+constexpr int kOutputRefreshMs = 40;
+constexpr int kBusyAfterMs = 500;
 constexpr int kMaxDelayMs = 600000;
 
 MainWindow* mainWindow = nullptr;
+bool busyCursorShown = false;
+// While the window waits for a line its own loop runs the events: nothing is held then.
+bool awaitingLine = false;
 
 // Numbers are read and printed in the C locale, whatever the application object set.
 void RestoreCLocale() {
@@ -36,22 +43,64 @@ void RestoreCLocale() {
   std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
-// Lets the window paint its output while a command works; the drawing is regenerated at
-// the next prompt.
-void ShowProgress() {
+// Since the command at work began (invalid at a prompt).
+QElapsedTimer& WorkClock() {
+  static QElapsedTimer clock;
+  return clock;
+}
+
+// Shows the busy cursor once a command has worked for a while.
+void ShowBusyAfterAWhile() {
+  if (!WorkClock().isValid()) WorkClock().start();
+  if (busyCursorShown || WorkClock().elapsed() < kBusyAfterMs) return;
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  busyCursorShown = true;
+}
+
+// Lets the window paint its output and follow resizing while a command works, and hear
+// Esc; the drawing is regenerated at the next prompt.
+void KeepWindowAlive() {
   static QElapsedTimer sinceRefresh;
-  if (mainWindow == nullptr || (sinceRefresh.isValid() && sinceRefresh.elapsed() < kOutputRefreshMs)) return;
+  if (mainWindow == nullptr || awaitingLine) return;
+  if (sinceRefresh.isValid() && sinceRefresh.elapsed() < kOutputRefreshMs) return;
   sinceRefresh.restart();
+  ShowBusyAfterAWhile();
   mainWindow->View().holdRegeneration = true;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  RunEventsWhileWorking();
   if (mainWindow != nullptr) mainWindow->View().holdRegeneration = false;
+}
+
+// At a prompt: the work is over, the input held meanwhile is delivered.
+void EndWork() {
+  WorkClock().invalidate();
+  if (busyCursorShown) QApplication::restoreOverrideCursor();
+  busyCursorShown = false;
+  ReleaseHeldInput();
+}
+
+// A file prompt answered in the window: the file dialog, starting in the prompt's folder.
+std::optional<std::wstring> ChooseFileInDialog(const FileRequest& request) {
+  QString title = QString::fromStdWString(request.title);
+  QString start = request.start.empty() ? QDir::currentPath() : QString::fromStdWString(request.start);
+  QString extension = QString::fromStdWString(request.extension);
+  QString filter = extension.isEmpty() ? QString()
+                                       : QStringLiteral("%1 files (*.%2);;All files (*)").arg(extension.toUpper(), extension);
+  QString path = request.mayBeNew ? QFileDialog::getSaveFileName(mainWindow, title, start, filter)
+                                  : QFileDialog::getOpenFileName(mainWindow, title, start, filter);
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdWString();
 }
 
 class WindowInput : public InputSource {
  public:
-  std::optional<std::wstring> ReadLine(const std::wstring&) override {
+  std::optional<std::wstring> ReadLine(const std::wstring& promptLine) override {
     if (mainWindow == nullptr) return std::nullopt;
+    EndWork();
     mainWindow->BeginPrompt();
+    awaitingLine = true;
+    const struct AwaitingEnds {
+      ~AwaitingEnds() { awaitingLine = false; }
+    } awaiting;
     QTimer tick;
     tick.start(kWaitTickMs);
     while (mainWindow != nullptr && !mainWindow->Closing()) {
@@ -59,9 +108,13 @@ class WindowInput : public InputSource {
       if (ActiveCommandName().empty())
         if (auto queued = TakeQueuedCommand()) return queued;
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+      // A message printed meanwhile (a save from the menu) ends the prompt's line: the
+      // prompt is shown again below it, so that the answer starts on its own line.
+      if (CurrentOutputLine() != promptLine) WriteCommandLine(L"\n" + promptLine);
     }
     return std::nullopt;
   }
+  bool ShowsFileDialogs() const override { return true; }
 };
 
 // DELAY: lets the window run (its animations and timers) for the given milliseconds.
@@ -138,8 +191,10 @@ void OpenMainWindow() {
     std::fflush(stdout);
     if (mainWindow == nullptr) return;
     mainWindow->CommandLine().AppendOutput(utf8);
-    ShowProgress();
+    KeepWindowAlive();
   });
+  SetBreakWatcher(KeepWindowAlive);
+  SetFileChooser(ChooseFileInDialog);
   SetDisplayListener([](DisplayEvent) {
     if (mainWindow == nullptr) return;
     mainWindow->View().MarkDirty();
@@ -158,6 +213,10 @@ std::unique_ptr<InputSource> MakeWindowInput() { return std::make_unique<WindowI
 void CloseMainWindow() {
   if (mainWindow == nullptr) return;
   acedRegCmds->removeGroup(kWindowCommandGroup);
+  SetBreakWatcher(nullptr);
+  SetFileChooser(nullptr);
+  EndWork();
+  DropHeldInput();
   SetDisplayListener(nullptr);
   SetOutputSink(nullptr);
   MainWindow* closing = mainWindow;

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -32,6 +35,12 @@ constexpr int kCommandLineHeight = 170;
 
 QString FormatCoordinate(double value) {
   return QString::number(value, 'f', 4);
+}
+
+bool InsideDock(const QWidget* widget) {
+  for (; widget != nullptr; widget = widget->parentWidget())
+    if (qobject_cast<const QDockWidget*>(widget) != nullptr) return true;
+  return false;
 }
 
 QSettings Settings() { return QSettings(QStringLiteral("Pelvar"), QStringLiteral("Pelvar")); }
@@ -109,23 +118,46 @@ void MainWindow::BuildMenus() {
   viewMenu->addAction(QStringLiteral("Zoom &Extents"), this, [this] { QueueCommand(QStringLiteral("ZOOM\nE\n")); });
   viewMenu->addAction(QStringLiteral("&Regenerate"), this, [this] { QueueCommand(QStringLiteral("REGEN\n")); });
   viewMenu->addAction(QStringLiteral("Re&draw"), this, [this] { QueueCommand(QStringLiteral("REDRAW\n")); });
+  // The docked palettes, each shown or hidden again from here after its close button.
+  viewMenu->addSection(QStringLiteral("Palettes"));
+  QMenu* palettes = viewMenu;
+  connect(viewMenu, &QMenu::aboutToShow, this, [this, palettes] {
+    for (QAction* action : palettes->actions())
+      if (action->property("palette").toBool()) palettes->removeAction(action);
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+      QAction* toggle = dock->toggleViewAction();
+      toggle->setProperty("palette", true);
+      palettes->addAction(toggle);
+    }
+  });
+}
+
+// The recent drawings as absolute paths, each once, newest first (older lists may hold
+// relative paths and repeats).
+static QStringList RecentDrawings() {
+  QStringList recent;
+  for (const QString& path : Settings().value(kRecentKey).toStringList()) {
+    QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (!recent.contains(absolute)) recent.append(absolute);
+  }
+  return recent;
 }
 
 void MainWindow::RebuildRecentMenu() {
   recentMenu_->clear();
-  QStringList recent = Settings().value(kRecentKey).toStringList();
+  QStringList recent = RecentDrawings();
   for (const QString& path : recent) recentMenu_->addAction(path, this, [this, path] { OpenDrawingFile(path); });
   recentMenu_->setEnabled(!recent.isEmpty());
 }
 
-void MainWindow::RememberRecent(const QString& path) {
-  QSettings settings = Settings();
-  QStringList recent = settings.value(kRecentKey).toStringList();
-  if (!recent.isEmpty() && recent.front() == path) return;
+void MainWindow::RememberRecent(const QString& typedPath) {
+  const QString path = QDir::cleanPath(QFileInfo(typedPath).absoluteFilePath());
+  QStringList recent = RecentDrawings();
+  if (!recent.isEmpty() && recent.front() == path && Settings().value(kRecentKey).toStringList() == recent) return;
   recent.removeAll(path);
   recent.prepend(path);
   while (recent.size() > kRecentCount) recent.removeLast();
-  settings.setValue(kRecentKey, recent);
+  Settings().setValue(kRecentKey, recent);
   RebuildRecentMenu();
 }
 
@@ -171,7 +203,8 @@ void MainWindow::BeginPrompt() {
     RememberRecent(QString::fromWCharArray(doc->fileName()));
   UpdateTitle();
   UpdateEditMenu();
-  if (isActiveWindow()) commandLine_->FocusInput();
+  // The command line takes the keys again, unless the user is typing into a palette.
+  if (isActiveWindow() && !InsideDock(QApplication::focusWidget())) commandLine_->FocusInput();
 }
 
 // Undo and Redo name the command they would take back or do again.

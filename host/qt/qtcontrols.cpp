@@ -195,6 +195,14 @@ class EditControl : public QLineEdit {
     QLineEdit::focusOutEvent(event);
     Notify(this, EN_KILLFOCUS);
   }
+  // Enter leaves the box for its dialog, so that what was typed applies as on leaving it.
+  void keyPressEvent(QKeyEvent* event) override {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && parentWidget() != nullptr) {
+      parentWidget()->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+    QLineEdit::keyPressEvent(event);
+  }
   void paintEvent(QPaintEvent* event) override {
     QColor text, background;
     if (AskControlColours(this, CTLCOLOR_EDIT, text, background)) {

@@ -23,6 +23,8 @@ BOOL CDialog::CreateIndirect(const DialogTemplate& dialogTemplate, CWnd* parent)
   if (parent == nullptr || !IsLiveWindow(parent->m_hWnd)) return FALSE;
   m_pParentWnd = parent;
   QWidget* widget = MakeWindowWidget(parent->m_hWnd->widget, false);
+  // A click on the dialog's background takes the focus from its edit box (which applies it).
+  widget->setFocusPolicy(Qt::ClickFocus);
   QFont font = ToQFont(kDialogFont, kDialogFontPixels, FW_NORMAL, false);
   widget->setFont(font);
   RECT size = DialogUnitsToPixels(RECT{0, 0, dialogTemplate.cx, dialogTemplate.cy});

@@ -1,7 +1,10 @@
 // The main frame seen by modules: docking palette sets, showing control bars, message boxes.
 #include <QDockWidget>
+#include <algorithm>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "adui.h"
 #include "hostgui.h"
@@ -19,6 +22,7 @@ CMDIFrameWnd& MainFrameObject() {
 }
 
 pelvarhost::MessageBoxHook messageBoxHook;
+constexpr int kContentMargin = 6;
 
 Qt::DockWidgetArea AreaOf(UINT dockBarId) {
   switch (dockBarId) {
@@ -36,6 +40,27 @@ Qt::DockWidgetAreas AllowedAreas(DWORD dockStyle) {
   if (dockStyle & CBRS_ALIGN_TOP) areas |= Qt::TopDockWidgetArea;
   if (dockStyle & CBRS_ALIGN_BOTTOM) areas |= Qt::BottomDockWidgetArea;
   return areas == Qt::DockWidgetAreas() ? Qt::AllDockWidgetAreas : areas;
+}
+
+// The height a control bar needs to show all of its dialogs' controls: at least the height
+// its module made it.
+int ContentHeight(QWidget* bar) {
+  int height = bar->height();
+  for (QWidget* child : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    height = std::max(height, child->y() + child->childrenRect().bottom() + 1 + kContentMargin);
+  return height;
+}
+
+// A bar taller than its dock scrolls inside it, so that every control can be reached in a
+// small window.
+QScrollArea* ScrollingHolder(QWidget* bar, QWidget* parent) {
+  auto* holder = new QScrollArea(parent);
+  holder->setFrameShape(QFrame::NoFrame);
+  holder->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  holder->setWidgetResizable(true);
+  bar->setMinimumHeight(ContentHeight(bar));
+  holder->setWidget(bar);
+  return holder;
 }
 
 }  // namespace
@@ -69,7 +94,7 @@ void CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId, LPCRECT) {
     dock->setObjectName(barWindow->widget->windowTitle());
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetClosable);
     dock->setVisible(barWindow->widget->isVisibleTo(barWindow->widget->parentWidget()));
-    dock->setWidget(barWindow->widget);
+    dock->setWidget(ScrollingHolder(barWindow->widget, dock));
     barWindow->dock = dock;
   }
   dock->setAllowedAreas(AllowedAreas(bar->m_dwDockStyle));
@@ -77,6 +102,9 @@ void CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId, LPCRECT) {
   CSize docked = bar->CalcDynamicLayout(-1, LM_VERTDOCK);
   if (docked.cx > 0) {
     barWindow->widget->setMinimumWidth(docked.cx);
+    // Room for the scroll bar too, so that a scrolled bar keeps its width.
+    auto* holder = static_cast<QScrollArea*>(dock->widget());
+    holder->setMinimumWidth(docked.cx + holder->verticalScrollBar()->sizeHint().width());
     frame->resizeDocks({dock}, {docked.cx}, Qt::Horizontal);
   }
 }

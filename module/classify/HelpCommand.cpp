@@ -1,6 +1,7 @@
 // PELVARHELP: the command list, one printed line each.
 #include "aced.h"
 #include "classify/ClassCommands.h"
+#include "ui/PanelHooks.h"
 
 namespace {
 
@@ -33,4 +34,5 @@ constexpr const ACHAR* kHelpLines[] = {
 
 void PelvarHelpCommand() {
   for (const ACHAR* line : kHelpLines) acutPrintf(L"%ls", line);
+  ShowAskedHelpBox();
 }

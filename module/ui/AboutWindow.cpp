@@ -1,6 +1,7 @@
 // The About window. It lives on the host's user-interface thread: a 33 ms timer advances
 // the frame counter and draws the frame into the back buffer, painting copies it out.
 #include "ui/AboutWindow.h"
+#include "ui/PanelHooks.h"
 
 #include <memory>
 
@@ -111,6 +112,7 @@ std::unique_ptr<CPelvarAboutWnd> aboutWindow;
 }  // namespace
 
 void PelvarAboutCommand() {
+  if (!HaveMainWindowFor(L"PELVARABOUT")) return;
   if (aboutWindow && IsWindow(aboutWindow->GetSafeHwnd())) {
     aboutWindow->SetForegroundWindow();
     return;

@@ -119,7 +119,15 @@ void HidePanel() {
 
 bool HasPanelDialog() { return shownForTest || DialogHasWindow(); }
 
-void PelvarPanelCommand() { TogglePanel(); }
+bool HaveMainWindowFor(const wchar_t* command) {
+  if (acedGetAcadFrame() != nullptr) return true;
+  acutPrintf(L"\n%ls needs the window: run pelvar --gui.", command);
+  return false;
+}
+
+void PelvarPanelCommand() {
+  if (HaveMainWindowFor(L"PELVARPANEL")) TogglePanel();
+}
 
 CPelvarPaletteSet* PanelPaletteSet() { return palette; }
 CPelvarPanelDlg* PanelDialog() { return dialog; }

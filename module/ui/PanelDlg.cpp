@@ -177,7 +177,7 @@ BOOL CPelvarPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 void CPelvarPanelDlg::OnButtonClicked(int id) {
   if (const wchar_t* queued = QueuedTextOf(id)) {
     QueueOnCurrentDocument(queued);
-    if (id == IDC_HELP_BUTTON) AfxMessageBox(kHelpText, MB_ICONINFORMATION);
+    if (id == IDC_HELP_BUTTON) ShowHelpBoxAfterList();
   } else if (IsClassBox(id) || id == IDC_ELEV_ON) {
     SetCheck(id, CheckState(id) ? 0 : 1);
     Apply();
@@ -193,6 +193,18 @@ void CPelvarPanelDlg::OnButtonClicked(int id) {
   } else if (id == IDC_SAVE_DEFAULT) {
     SaveDefault();
   }
+}
+
+namespace {
+bool helpBoxAsked = false;
+}  // namespace
+
+void ShowHelpBoxAfterList() { helpBoxAsked = true; }
+
+void ShowAskedHelpBox() {
+  if (!helpBoxAsked) return;
+  helpBoxAsked = false;
+  AfxMessageBox(kHelpText, MB_ICONINFORMATION);
 }
 
 void CPelvarPanelDlg::OnHScroll(UINT code, UINT position, CScrollBar* scrollBar) {

@@ -23,6 +23,13 @@ bool HasPanelDialog();
 
 // The PELVARPANEL command.
 void PelvarPanelCommand();
+// True when the host has its main window; otherwise says that the command needs it.
+bool HaveMainWindowFor(const wchar_t* command);
+
+// The Help button's box comes after the command list it speaks of: the button asks for it,
+// PELVARHELP shows it once the list is printed.
+void ShowHelpBoxAfterList();
+void ShowAskedHelpBox();
 
 // The panel's windows while they exist (tests).
 CPelvarPaletteSet* PanelPaletteSet();

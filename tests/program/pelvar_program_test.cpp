@@ -1,6 +1,7 @@
 // The pelvar program end to end: scripts in, command-line history out.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 
@@ -84,14 +85,40 @@ TEST(PelvarProgram, QuitEndsTheRunAndLeavesTheRestUnread) {
   EXPECT_EQ(History(run.out), "Command: QUIT\n");
 }
 
-TEST(PelvarProgram, QuitWithUnsavedChangesAsksFirst) {
+// Drawings: QUIT asks Save/Discard/Cancel (Yes and No keep the meaning they had when the
+// question was "Discard them?"); one file is one drawing however it is named; zooming and
+// switching leave a drawing unmodified.
+TEST(PelvarProgram, DrawingsAreAskedAboutOpenedOnceAndModifiedOnlyByChanges) {
   TempFolder home("program");
-  PelvarRun run = RunPelvar(home.path(), "POINT\n1,1\nQUIT\nNo\nDOCS\nQUIT\nY\n");
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_NE(run.out.find("Drawing1.pvd has unsaved changes. Discard them? [Yes/No] <No>: No\nCommand: DOCS\n* 1  Drawing1.pvd  (modified)\n"),
-            std::string::npos)
-      << run.out;
-  EXPECT_EQ(run.out.substr(run.out.size() - 2), "Y\n");
+  const std::string site = (home.path() / "site.pvd").string();
+  const std::string ask = "Save changes to site.pvd? [Save/Discard/Cancel] <Save>: ";
+  struct Case {
+    const char* what;
+    std::string script;
+    std::string expected;  // in the output
+    bool savedAgain;       // the file holds the point drawn after the first save
+    bool quits;            // the DOCS after the answer is never read
+  } cases[] = {
+      {"No stays", "QUIT\nNo\nDOCS\n", ask + "No\nCommand: DOCS\n* 1  " + site + "  (modified)\n", false, false},
+      {"Cancel stays", "QUIT\nC\nDOCS\n", ask + "C\nCommand: DOCS\n* 1  " + site + "  (modified)\n", false, false},
+      {"Yes discards", "QUIT\nY\nDOCS\n", ask + "Y\n", false, true},
+      {"Discard discards", "QUIT\nDiscard\nDOCS\n", ask + "Discard\n", false, true},
+      {"Save saves", "QUIT\nS\nDOCS\n", ask + "S\nSaved " + site + "\n", true, true},
+      {"Enter saves", "QUIT\n\nDOCS\n", ask + "\nSaved " + site + "\n", true, true},
+      {"one file, one drawing", "OPEN\nsite\nDOCS\n",
+       site + " is open already; it is now the current drawing.\nCommand: DOCS\n* 1  " + site + "  (modified)\n", false,
+       false},
+      {"zoom leaves it unmodified", "SAVE\nZOOM\nE\nDOC\n1\nDOCS\n", "Command: DOCS\n* 1  " + site + "\n", true, false},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(site);
+    PelvarRun run = RunPelvar(home.path(), "POINT\n1,1\nSAVEAS\nsite\nPOINT\n2,2\n" + c.script);
+    EXPECT_EQ(run.exitCode, 0) << c.what;
+    EXPECT_NE(run.out.find(c.expected), std::string::npos) << c.what << "\n" << run.out;
+    EXPECT_EQ(run.out.find("Command: DOCS") == std::string::npos, c.quits) << c.what;
+    PelvarRun reread = RunPelvar(home.path(), "LIST\nALL\n\n", {site});
+    EXPECT_EQ(reread.out.find("2 entities in model space.") != std::string::npos, c.savedAgain) << c.what;
+  }
 }
 
 TEST(PelvarProgram, DashCLinesRunBeforeTheScript) {

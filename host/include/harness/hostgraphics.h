@@ -25,6 +25,27 @@ struct TemporaryVector {
 const std::vector<TemporaryVector>& TemporaryVectors();
 void ClearTemporaryVectors();
 
+// The rubber band of the point prompt waiting now: a line from its base point, or the
+// rectangle with the base point as one corner (acedGetCorner). The window draws it to the
+// cursor; the console has none.
+enum class RubberBandKind { None, Line, Rectangle };
+struct RubberBand {
+  RubberBandKind kind = RubberBandKind::None;
+  double base[3] = {0, 0, 0};
+};
+RubberBand CurrentRubberBand();
+// Sets the rubber band while it lives (the band before it comes back afterwards).
+class RubberBandScope {
+ public:
+  RubberBandScope(RubberBandKind kind, const double* base);
+  ~RubberBandScope();
+  RubberBandScope(const RubberBandScope&) = delete;
+  RubberBandScope& operator=(const RubberBandScope&) = delete;
+
+ private:
+  RubberBand previous_;
+};
+
 // Width over height of the view that ZOOM fits a window into.
 inline constexpr double kViewAspect = 4.0 / 3.0;
 

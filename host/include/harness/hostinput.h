@@ -9,10 +9,12 @@
 // End of input inside a prompt behaves as Esc.
 #pragma once
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelvarhost {
 
@@ -30,6 +32,11 @@ class InputSource {
   // True when answers must be echoed into the output after their prompts (scripts,
   // pipes); a terminal has shown them already.
   virtual bool EchoesAnswers() const { return true; }
+  // A look, without waiting, for a break the user typed while a command works (Esc or
+  // Ctrl+C at a terminal); other keys typed meanwhile are kept for the next prompt.
+  virtual bool TakeBreakKey() { return false; }
+  // True when a file prompt answered from this source may show a file dialog.
+  virtual bool ShowsFileDialogs() const { return false; }
 };
 
 // Lines of a text (a script held in memory, -c lines).
@@ -61,5 +68,31 @@ std::wstring QueuedTyping();
 bool AnswerWaiting();
 // A break request, as Ctrl+C during work: the next acedUsrBrk poll reports it.
 void RequestBreak();
+// Runs at every break test while a command works, before the test looks for a request:
+// the window lets its events run there (an Esc among them requests a break). Null removes it.
+void SetBreakWatcher(std::function<void()> watcher);
+// True when the next answer would be typed by the user into a source that shows file
+// dialogs (the window), not taken from typed-ahead text, a script or -c lines.
+bool NextAnswerMayUseFileDialog();
+
+// What a file prompt asks for: a title, the folder it starts in (or a default file), the
+// extension without its dot, and whether the file may be a new one.
+struct FileRequest {
+  std::wstring title;
+  std::wstring start;
+  std::wstring extension;
+  bool mayBeNew = false;
+};
+// Shows a file dialog for a file prompt the user answers (see NextAnswerMayUseFileDialog):
+// the chosen path, or nullopt when the dialog was cancelled. Null removes it.
+using FileChooser = std::function<std::optional<std::wstring>(const FileRequest& request)>;
+void SetFileChooser(FileChooser chooser);
+
+// What Tab offers for the word before the cursor: command names at the command prompt;
+// elsewhere file names, relative to the folder of the file prompt asking now (else the
+// current folder), those with the prompt's extension first. Folders end with "/".
+std::vector<std::wstring> CompletionsFor(std::wstring_view word, bool commandPrompt);
+// The longest text every completion starts with.
+std::wstring CommonStart(const std::vector<std::wstring>& completions);
 
 }  // namespace pelvarhost

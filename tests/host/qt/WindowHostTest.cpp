@@ -7,15 +7,23 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QDir>
+#include <QSettings>
 #include <clocale>
 #include <cwchar>
 
+#include "acdocman.h"
 #include "commandpane.h"
 #include "dbapserv.h"
 #include "dbdatabase.h"
 #include "drawingview.h"
 #include "hostgui.h"
+#include "edanswer.h"
+#include "hostcommands.h"
 #include "hostinput.h"
+#include <filesystem>
+#include <fstream>
+#include <optional>
 
 namespace {
 
@@ -28,6 +36,8 @@ class WindowApplication : public testing::Environment {
   void SetUp() override {
     // A locale of the user's that the application object takes up (see WindowLocale).
     ::setenv("LC_ALL", "C.UTF-8", 1);
+    // The window's own settings (the recent drawings) go to a folder of the tests.
+    ::setenv("XDG_CONFIG_HOME", (std::filesystem::path(testing::TempDir()) / "pelvar_window_config").c_str(), 1);
     pelvarhost::EnsureWindowApplication();
   }
   void TearDown() override { pelvarhost::StopWindowApplication(); }
@@ -136,6 +146,52 @@ TEST_F(WindowHostTest, WindowInputTakesQueuedCommandsAtTheCommandPrompt) {
   EXPECT_EQ(pelvarhost::QueuedTyping(), L"");
   pelvarhost::CloseMainWindow();
   EXPECT_EQ(input->ReadLine(L"Command: "), std::nullopt);  // the window is gone: the input ends
+}
+
+// Tab completes the word before the cursor (command names at the command prompt, file
+// names in a file prompt's folder, its extension's files first) and keeps the text after it.
+TEST_F(WindowHostTest, TabCompletesTheWordBeforeTheCursorAndKeepsTheRest) {
+  const auto folder = std::filesystem::path(testing::TempDir()) / "pelvar_tab_completion";
+  std::filesystem::create_directories(folder / "sub");
+  for (const char* name : {"site.kmt", "site.txt", "solo.kmt"}) std::ofstream(folder / name) << "x";
+  pelvarhost::RegisterHostCommands();
+  CommandPane pane([](const QString&) {});
+  auto* input = pane.findChild<QLineEdit*>("commandInput");
+  const std::pair<const char*, const char*> commandCases[] = {
+      {"ZO|", "ZOOM"}, {"zoom|", "zoom"}, {"ARX|", "ARX"}, {"SAV|x", "SAVEx"}, {"SAVEA| E", "SAVEAS E"}};
+  const std::pair<const char*, const char*> fileCases[] = {
+      {"si|", "site."}, {"so|", "solo.kmt"}, {"su|", "sub/"}, {"x so| y", "x solo.kmt y"}};
+  auto complete = [&](const QString& typed) {  // "|" marks the cursor
+    input->setText(QString(typed).remove(QLatin1Char('|')));
+    input->setCursorPosition(static_cast<int>(typed.indexOf(QLatin1Char('|'))));
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(input, &tab);
+    return input->text().toStdString();
+  };
+  for (auto [typed, expected] : commandCases) EXPECT_EQ(complete(typed), expected);
+  const pelvarhost::detail::FilePromptScope asking({L"File", folder.wstring() + L"/", L"kmt", false});
+  for (auto [typed, expected] : fileCases) EXPECT_EQ(complete(typed), expected);
+  pelvarhost::RemoveHostCommands();
+}
+
+// The recent drawings: absolute paths, each once, the latest first, however a drawing was
+// named when it was opened.
+TEST_F(WindowHostTest, RecentDrawingsAreAbsoluteAndListedOnce) {
+  const QString a = QDir::current().absoluteFilePath("a.pvd"), b = QDir::current().absoluteFilePath("sub/b.pvd");
+  QSettings settings(QStringLiteral("Pelvar"), QStringLiteral("Pelvar"));
+  settings.remove(QStringLiteral("recentDrawings"));
+  pelvarhost::OpenMainWindow();
+  const std::pair<QString, QStringList> cases[] = {
+      {"a.pvd", {a}}, {"./sub/../a.pvd", {a}}, {"sub/b.pvd", {b, a}}, {a, {a, b}}};
+  for (const auto& [opened, expected] : cases) {
+    AcApDocument* doc = acDocManagerPtr()->addDocument(std::make_unique<AcDbDatabase>(), opened.toStdWString(), false);
+    pelvarhost::QueueTypedText(L"DOCS\n");
+    pelvarhost::MakeWindowInput()->ReadLine(L"Command: ");  // a prompt: the current drawing is remembered
+    settings.sync();
+    EXPECT_EQ(settings.value("recentDrawings").toStringList(), expected) << opened.toStdString();
+    acDocManagerPtr()->closeDocument(doc);
+  }
+  pelvarhost::CloseMainWindow();
 }
 
 }  // namespace

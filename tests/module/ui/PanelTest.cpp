@@ -12,6 +12,7 @@
 
 #include "afxwin.h"
 #include "app/Settings.h"
+#include "classify/ClassCommands.h"
 #include "entity/PelvarClass.h"
 #include "hostoutput.h"
 #include "rxmfcapi.h"
@@ -145,7 +146,7 @@ TEST_F(PanelTest, ShowPanelAlwaysLeavesThePaletteShownAndSaysSo) {
 }
 
 // Without the host's main frame (the console program) ShowPanel does nothing, and the
-// command reports that the palette could not be made.
+// command says that it needs the window.
 TEST_F(PanelTest, WithoutAMainFrameShowPanelDoesNothingAndTheCommandFails) {
   pelvarhost::CloseMainWindow();
   EXPECT_EQ(acedGetAcadFrame(), nullptr);
@@ -157,7 +158,7 @@ TEST_F(PanelTest, WithoutAMainFrameShowPanelDoesNothingAndTheCommandFails) {
     EXPECT_EQ(output.Text(), ">");
     PelvarPanelCommand();
     EXPECT_EQ(PanelPaletteSet(), nullptr);
-    EXPECT_EQ(output.Text(), ">\nPelvarPanel: palette set Create failed.");
+    EXPECT_EQ(output.Text(), ">\nPELVARPANEL needs the window: run pelvar --gui.");
   }
   pelvarhost::OpenMainWindow();
   EXPECT_NE(acedGetAcadFrame(), nullptr);
@@ -358,14 +359,20 @@ TEST_F(PanelTest, CommandButtonsQueueTheirCommandOnTheCurrentDocument) {
   }
   std::wstring shown;
   UINT type = 0;
+  OutputCapture output;
+  std::string printedBeforeBox;
   auto previous = pelvarhost::SetMessageBoxHook([&](const std::wstring& text, UINT t) {
     shown = text;
     type = t;
+    printedBeforeBox = output.Text();
     return IDOK;
   });
   Click(1205);
-  pelvarhost::SetMessageBoxHook(previous);
   EXPECT_EQ(TakeQueued(), L"PELVARHELP ");
+  EXPECT_EQ(shown, L"") << "the box speaks of the list: it waits for it";
+  PelvarHelpCommand();
+  pelvarhost::SetMessageBoxHook(previous);
+  EXPECT_NE(printedBeforeBox.find("PELVARDEFCLS"), std::string::npos);
   EXPECT_EQ(type, static_cast<UINT>(MB_ICONINFORMATION));
   EXPECT_EQ(shown,
             L"Typical workflow\n\n"

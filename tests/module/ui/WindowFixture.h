@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QWidget>
 #include <filesystem>
 #include <memory>
@@ -42,6 +43,13 @@ inline QWidget* Control(int id) {
   QString name = QString::number(id);
   for (QWidget* widget : QApplication::allWidgets())
     if (widget->objectName() == name) return widget;
+  return nullptr;
+}
+
+// The input line of the window's command line.
+inline QLineEdit* CommandInput() {
+  for (QWidget* widget : QApplication::allWidgets())
+    if (widget->objectName() == QLatin1String("commandInput")) return qobject_cast<QLineEdit*>(widget);
   return nullptr;
 }
 
