@@ -151,4 +151,18 @@ std::vector<TinFace> TinTriangulation::Faces() const {
   return faces;
 }
 
+TinEdges TinTriangulation::Edges() const {
+  TinEdges edges;
+  const Delaunay& delaunay = Triangulated().delaunay;
+  if (delaunay.dimension() != 2) return edges;
+  edges.all.reserve(delaunay.number_of_vertices() + delaunay.number_of_faces());
+  for (auto e = delaunay.finite_edges_begin(); e != delaunay.finite_edges_end(); ++e) {
+    const auto& [face, opposite] = *e;
+    const TinEdge edge{face->vertex(Delaunay::cw(opposite))->info(), face->vertex(Delaunay::ccw(opposite))->info()};
+    edges.all.push_back(edge);
+    if (delaunay.is_infinite(face) || delaunay.is_infinite(face->neighbor(opposite))) edges.outline.push_back(edge);
+  }
+  return edges;
+}
+
 }  // namespace pelvarhost::civil

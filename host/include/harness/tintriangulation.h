@@ -12,6 +12,14 @@
 namespace pelvarhost::civil {
 
 using TinFace = std::array<std::uint32_t, 3>;  // vertex indexes, counter-clockwise in plan
+using TinEdge = std::array<std::uint32_t, 2>;  // vertex indexes
+
+// Every edge of a triangulation once, and apart from them the edges of its outline (the
+// edges with a face on one side only).
+struct TinEdges {
+  std::vector<TinEdge> all;
+  std::vector<TinEdge> outline;
+};
 
 class TinTriangulation {
  public:
@@ -31,6 +39,7 @@ class TinTriangulation {
   const std::vector<AcGePoint3d>& Vertices() const;
   std::size_t FaceCount() const;
   std::vector<TinFace> Faces() const;
+  TinEdges Edges() const;
 
  private:
   struct Impl;
