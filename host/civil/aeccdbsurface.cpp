@@ -86,19 +86,21 @@ Acad::ErrorStatus AeccDbSurfaceTin::dwgOutFields(AcDbDwgFiler* filer) const {
   return filer->filerStatus();
 }
 
-const pelvarhost::civil::TinWireframe& AeccDbSurfaceTin::wireframe() const {
-  if (!m_wireframe) m_wireframe = std::make_unique<pelvarhost::civil::TinWireframe>(m_tin.Vertices(), m_tin.Edges());
+pelvarhost::civil::TinWireframe& AeccDbSurfaceTin::wireframe() const {
+  if (!m_wireframe)
+    m_wireframe = std::make_unique<pelvarhost::civil::TinWireframe>(m_tin.Vertices(), m_tin.Hull(),
+                                                                    [this] { return m_tin.Edges(); });
   return *m_wireframe;
 }
 
 Adesk::Boolean AeccDbSurfaceTin::subWorldDraw(AcGiWorldDraw*) { return Adesk::kFalse; }
 
 // In the entity's colour (by layer unless set): the wireframe's segments, or the vertices
-// alone while they make no triangle.
+// alone while they make no triangle. Only a view that shows the edges triangulates.
 void AeccDbSurfaceTin::subViewportDraw(AcGiViewportDraw* draw) {
   assertReadEnabled();
   AcGiViewportGeometry& geometry = draw->geometry();
-  if (m_tin.FaceCount() == 0) {
+  if (!wireframe().HasFaces()) {
     const std::vector<AcGePoint3d>& vertices = m_tin.Vertices();
     if (!vertices.empty()) geometry.polypoint(static_cast<Adesk::UInt32>(vertices.size()), vertices.data());
     return;

@@ -1,13 +1,17 @@
 #include "tintriangulation.h"
 
+#include <CGAL/Convex_hull_traits_adapter_2.h>
 #include <CGAL/Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/Spatial_sort_traits_adapter_2.h>
 #include <CGAL/Triangulation_vertex_base_with_info_2.h>
+#include <CGAL/convex_hull_2.h>
 #include <CGAL/spatial_sort.h>
 
 #include <bit>
+#include <iterator>
 #include <limits>
+#include <numeric>
 #include <stdexcept>
 
 namespace pelvarhost::civil {
@@ -149,6 +153,15 @@ std::vector<TinFace> TinTriangulation::Faces() const {
   for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
     faces.push_back({f->vertex(0)->info(), f->vertex(1)->info(), f->vertex(2)->info()});
   return faces;
+}
+
+std::vector<std::uint32_t> TinTriangulation::Hull() const {
+  const std::vector<AcGePoint3d>& vertices = m_impl->vertices;
+  std::vector<std::uint32_t> all(vertices.size()), hull;
+  std::iota(all.begin(), all.end(), std::uint32_t{0});
+  using HullTraits = CGAL::Convex_hull_traits_adapter_2<Kernel, PlanPositionMap>;
+  CGAL::convex_hull_2(all.begin(), all.end(), std::back_inserter(hull), HullTraits(PlanPositionMap{&vertices}));
+  return hull;
 }
 
 TinEdges TinTriangulation::Edges() const {

@@ -14,6 +14,9 @@ constexpr double kEdgesPerCell = 16.0;  // on average: few enough to read past, 
 constexpr double kMaxCellsPerSide = 4096.0;
 constexpr double kMaxMeshLines = 4096.0;  // per axis, whatever the view's size
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// The mean edge length of the Delaunay triangulation of evenly spread random points, in
+// units of the square root of the area per point (32 / 9 pi); a square grid's is 1.14.
+constexpr double kMeanDelaunayEdge = 1.1318;
 
 PlanRect Everywhere() { return {-kInfinity, -kInfinity, kInfinity, kInfinity}; }
 
@@ -27,6 +30,19 @@ PlanRect BoxOf(const std::vector<AcGePoint3d>& vertices) {
 }
 
 double Coordinate(const AcGePoint3d& p, int axis) { return axis == 0 ? p.x : p.y; }
+
+std::vector<TinEdge> ClosedChain(const std::vector<std::uint32_t>& hull) {
+  std::vector<TinEdge> chain;
+  if (hull.size() < 3) return chain;
+  for (std::size_t i = 0; i < hull.size(); ++i) chain.push_back({hull[i], hull[(i + 1) % hull.size()]});
+  return chain;
+}
+
+double PlanArea(const std::vector<AcGePoint3d>& vertices, const std::vector<TinEdge>& outline) {
+  double twice = 0;
+  for (const auto& [from, to] : outline) twice += vertices[from].x * vertices[to].y - vertices[to].x * vertices[from].y;
+  return std::fabs(twice) / 2;
+}
 
 }  // namespace
 
@@ -51,20 +67,18 @@ PlanView PlanViewOf(const AcGiViewport& viewport) {
   return view;
 }
 
-TinWireframe::TinWireframe(const std::vector<AcGePoint3d>& vertices, TinEdges edges)
-    : vertices_(vertices), outline_(std::move(edges.outline)), extent_(BoxOf(vertices)) {
-  double total = 0;
-  for (const TinEdge& edge : edges.all) {
-    const AcGePoint3d &a = vertices_[edge[0]], &b = vertices_[edge[1]];
-    total += std::hypot(b.x - a.x, b.y - a.y);
-  }
-  if (!edges.all.empty()) meanEdgeLength_ = total / static_cast<double>(edges.all.size());
-  IndexEdges(edges.all);
+TinWireframe::TinWireframe(const std::vector<AcGePoint3d>& vertices, const std::vector<std::uint32_t>& hull,
+                           std::function<TinEdges()> edges)
+    : vertices_(vertices), edgeSource_(std::move(edges)), outline_(ClosedChain(hull)), extent_(BoxOf(vertices)) {
+  if (HasFaces())
+    meanEdgeLength_ = kMeanDelaunayEdge * std::sqrt(PlanArea(vertices_, outline_) / static_cast<double>(vertices_.size()));
 }
 
 // Cells of about kEdgesPerCell edges each; an edge that fits in a cell's size goes to the
 // cell of its midpoint, so it lies within that cell grown by half a cell.
-void TinWireframe::IndexEdges(const std::vector<TinEdge>& edges) {
+void TinWireframe::IndexEdges() {
+  indexed_ = true;
+  const std::vector<TinEdge> edges = edgeSource_().all;
   if (edges.empty()) return;
   const double width = extent_.maxX - extent_.minX, height = extent_.maxY - extent_.minY;
   const double side = std::max(width, height);
@@ -107,12 +121,11 @@ int TinWireframe::CellRow(double y) const {
   return static_cast<int>(std::clamp(std::floor((y - extent_.minY) / cell_), 0.0, rows_ - 1.0));
 }
 
-void TinWireframe::Draw(const PlanView& view, const SegmentSink& segment) const {
-  if (cellStart_.empty() || !view.visible.Overlaps(extent_)) return;
-  if (ShowsEdgesAt(view.pixelsPerUnit))
-    DrawEdgesIn(view.visible, segment);
-  else
-    DrawOutlineAndMesh(view, segment);
+void TinWireframe::Draw(const PlanView& view, const SegmentSink& segment) {
+  if (!HasFaces() || !view.visible.Overlaps(extent_)) return;
+  if (!ShowsEdgesAt(view.pixelsPerUnit)) return DrawOutlineAndMesh(view, segment);
+  if (!indexed_) IndexEdges();
+  if (!cellStart_.empty()) DrawEdgesIn(view.visible, segment);
 }
 
 void TinWireframe::DrawEdgesIn(const PlanRect& visible, const SegmentSink& segment) const {

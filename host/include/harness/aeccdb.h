@@ -56,7 +56,7 @@ class AeccDbSurfaceTin : public AeccDbSurface {
 
  private:
   // Built when first drawn and kept until the vertices change.
-  const pelvarhost::civil::TinWireframe& wireframe() const;
+  pelvarhost::civil::TinWireframe& wireframe() const;
   void forgetWireframe() { m_wireframe.reset(); }
 
   pelvarhost::civil::TinTriangulation m_tin;

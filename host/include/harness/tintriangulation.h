@@ -40,6 +40,9 @@ class TinTriangulation {
   std::size_t FaceCount() const;
   std::vector<TinFace> Faces() const;
   TinEdges Edges() const;
+  // The convex hull of the vertices in plan, counter-clockwise, without triangulating: the
+  // outline of the triangulation (fewer than three vertices when it has no faces).
+  std::vector<std::uint32_t> Hull() const;
 
  private:
   struct Impl;

@@ -54,7 +54,7 @@ bool Crosses(const AcGePoint3d& a, const AcGePoint3d& b, const PlanRect& r) {
   return t0 <= t1;
 }
 
-std::set<Segment> Drawn(const TinWireframe& wireframe, const PlanView& view) {
+std::set<Segment> Drawn(TinWireframe& wireframe, const PlanView& view) {
   std::set<Segment> drawn;
   wireframe.Draw(view, [&](const AcGePoint3d& a, const AcGePoint3d& b) { drawn.insert(Key(a, b)); });
   return drawn;
@@ -64,7 +64,7 @@ TEST(TinWireframe, AViewDrawsEveryEdgeThatCrossesItAndFewOthers) {
   TinTriangulation tin;
   tin.Add(JitteredGrid(60, true));
   const auto edges = tin.Edges();
-  const TinWireframe wireframe(tin.Vertices(), tin.Edges());
+  TinWireframe wireframe(tin.Vertices(), tin.Hull(), [&] { return tin.Edges(); });
   struct Case {
     const char* name;
     PlanRect visible;
@@ -93,14 +93,18 @@ TEST(TinWireframe, AViewDrawsEveryEdgeThatCrossesItAndFewOthers) {
   }
 }
 
-TEST(TinWireframe, DenseEdgesGiveWayToTheOutlineAndAMeshOnRoundSteps) {
+TEST(TinWireframe, DenseEdgesGiveWayToTheOutlineAndAMeshOnRoundStepsWithoutTriangulating) {
   for (const auto& [pixelsPerUnit, step] : {std::pair{10.0, 5.0}, {2.0, 20.0}, {1.0, 50.0}, {0.5, 50.0}, {0.1, 500.0}})
     EXPECT_DOUBLE_EQ(TinWireframe::MeshStep(pixelsPerUnit), step) << pixelsPerUnit;
 
   TinTriangulation tin;
   tin.Add(JitteredGrid(120, false));
   const auto edges = tin.Edges();
-  const TinWireframe wireframe(tin.Vertices(), tin.Edges());
+  int asked = 0;
+  TinWireframe wireframe(tin.Vertices(), tin.Hull(), [&] {
+    ++asked;
+    return tin.Edges();
+  });
   ASSERT_FALSE(wireframe.ShowsEdgesAt(2.0));
   const std::set<Segment> drawn = Drawn(wireframe, {{-1000, -1000, 1000, 1000}, 2.0});
   std::size_t outline = 0;
@@ -116,6 +120,10 @@ TEST(TinWireframe, DenseEdgesGiveWayToTheOutlineAndAMeshOnRoundSteps) {
   }
   EXPECT_EQ(mesh, 2u * 6u);  // 0 to 100
   EXPECT_EQ(drawn.size(), outline + mesh);
+  // Only views that show edges ask for them, once.
+  EXPECT_EQ(asked, 0);
+  for (int view = 0; view < 2; ++view) EXPECT_FALSE(Drawn(wireframe, {{0, 0, 5, 5}, 20.0}).empty());
+  EXPECT_EQ(asked, 1);
 }
 
 class SurfaceDrawing : public CivilFixture {
