@@ -1,6 +1,8 @@
 // TIN surfaces: name, description and the triangulated vertices.
+#include "acgi.h"
 #include "aeccdb.h"
 #include "civilfiling.h"
+#include "dbextents.h"
 
 using pelvarhost::civil::kCivilRecordVersion;
 
@@ -46,6 +48,7 @@ Acad::ErrorStatus AeccDbSurface::dwgOutFields(AcDbDwgFiler* filer) const {
 
 void AeccDbSurfaceTin::addVertices(const std::vector<AcGePoint3d>& points) {
   assertWriteEnabled();
+  forgetWireframe();
   m_tin.Add(points);
   recordGraphicsModified();
 }
@@ -71,6 +74,7 @@ Acad::ErrorStatus AeccDbSurfaceTin::dwgInFields(AcDbDwgFiler* filer) {
   if (Acad::ErrorStatus status = AeccDbSurface::dwgInFields(filer); status != Acad::eOk) return status;
   std::vector<AcGePoint3d> points;
   if (Acad::ErrorStatus status = pelvarhost::civil::ReadPoints(filer, points); status != Acad::eOk) return status;
+  forgetWireframe();
   m_tin.Clear();
   m_tin.Add(points);
   return filer->filerStatus();
@@ -82,16 +86,39 @@ Acad::ErrorStatus AeccDbSurfaceTin::dwgOutFields(AcDbDwgFiler* filer) const {
   return filer->filerStatus();
 }
 
-void AeccDbSurfaceTin::getWireframe(AcArray<AcGePoint3dArray>& polylines, AcGePoint3dArray& points) const {
-  const std::vector<AcGePoint3d>& vertices = m_tin.Vertices();
-  for (const pelvarhost::civil::TinFace& face : m_tin.Faces()) {
-    AcGePoint3dArray triangle;
-    for (std::uint32_t index : face) triangle.append(vertices[index]);
-    triangle.append(vertices[face[0]]);
-    polylines.append(triangle);
+pelvarhost::civil::TinWireframe& AeccDbSurfaceTin::wireframe() const {
+  if (!m_wireframe)
+    m_wireframe = std::make_unique<pelvarhost::civil::TinWireframe>(m_tin.Vertices(), m_tin.Hull(),
+                                                                    [this] { return m_tin.Edges(); });
+  return *m_wireframe;
+}
+
+Adesk::Boolean AeccDbSurfaceTin::subWorldDraw(AcGiWorldDraw*) { return Adesk::kFalse; }
+
+// In the entity's colour (by layer unless set): the wireframe's segments, or the vertices
+// alone while they make no triangle. Only a view that shows the edges triangulates.
+void AeccDbSurfaceTin::subViewportDraw(AcGiViewportDraw* draw) {
+  assertReadEnabled();
+  AcGiViewportGeometry& geometry = draw->geometry();
+  if (!wireframe().HasFaces()) {
+    const std::vector<AcGePoint3d>& vertices = m_tin.Vertices();
+    if (!vertices.empty()) geometry.polypoint(static_cast<Adesk::UInt32>(vertices.size()), vertices.data());
+    return;
   }
-  if (m_tin.FaceCount() == 0)
-    for (const AcGePoint3d& vertex : vertices) points.append(vertex);
+  AcGePoint3d ends[2];
+  wireframe().Draw(pelvarhost::civil::PlanViewOf(draw->viewport()), [&](const AcGePoint3d& from, const AcGePoint3d& to) {
+    ends[0] = from;
+    ends[1] = to;
+    geometry.polyline(2, ends);
+  });
+}
+
+Acad::ErrorStatus AeccDbSurfaceTin::subGetGeomExtents(AcDbExtents& extents) const {
+  assertReadEnabled();
+  if (m_tin.Vertices().empty()) return Acad::eInvalidExtents;
+  extents = AcDbExtents();
+  for (const AcGePoint3d& vertex : m_tin.Vertices()) extents.addPoint(vertex);
+  return Acad::eOk;
 }
 
 void AeccDbSurfaceTin::subList(std::vector<std::wstring>& lines) const {

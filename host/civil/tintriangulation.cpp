@@ -1,14 +1,18 @@
 #include "tintriangulation.h"
 
+#include <CGAL/Convex_hull_traits_adapter_2.h>
 #include <CGAL/Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/Spatial_sort_traits_adapter_2.h>
 #include <CGAL/Triangulation_vertex_base_with_info_2.h>
+#include <CGAL/convex_hull_2.h>
 #include <CGAL/spatial_sort.h>
 
 #include <bit>
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <numeric>
 #include <stdexcept>
 
 namespace pelvarhost::civil {
@@ -151,6 +155,29 @@ std::vector<TinFace> TinTriangulation::Faces() const {
   for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
     faces.push_back({f->vertex(0)->info(), f->vertex(1)->info(), f->vertex(2)->info()});
   return faces;
+}
+
+std::vector<std::uint32_t> TinTriangulation::Hull() const {
+  const std::vector<AcGePoint3d>& vertices = m_impl->vertices;
+  std::vector<std::uint32_t> all(vertices.size()), hull;
+  std::iota(all.begin(), all.end(), std::uint32_t{0});
+  using HullTraits = CGAL::Convex_hull_traits_adapter_2<Kernel, PlanPositionMap>;
+  CGAL::convex_hull_2(all.begin(), all.end(), std::back_inserter(hull), HullTraits(PlanPositionMap{&vertices}));
+  return hull;
+}
+
+TinEdges TinTriangulation::Edges() const {
+  TinEdges edges;
+  const Delaunay& delaunay = Triangulated().delaunay;
+  if (delaunay.dimension() != 2) return edges;
+  edges.all.reserve(delaunay.number_of_vertices() + delaunay.number_of_faces());
+  for (auto e = delaunay.finite_edges_begin(); e != delaunay.finite_edges_end(); ++e) {
+    const auto& [face, opposite] = *e;
+    const TinEdge edge{face->vertex(Delaunay::cw(opposite))->info(), face->vertex(Delaunay::ccw(opposite))->info()};
+    edges.all.push_back(edge);
+    if (delaunay.is_infinite(face) || delaunay.is_infinite(face->neighbor(opposite))) edges.outline.push_back(edge);
+  }
+  return edges;
 }
 
 }  // namespace pelvarhost::civil

@@ -3,11 +3,13 @@
 // They are filed with the drawing like every other object of the host.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "dbmain.h"
 #include "tintriangulation.h"
+#include "tinwireframe.h"
 
 class AeccDbSurface : public AcDbEntity {
  public:
@@ -44,13 +46,21 @@ class AeccDbSurfaceTin : public AeccDbSurface {
 
   Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
   Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
-  void getWireframe(AcArray<AcGePoint3dArray>& polylines, AcGePoint3dArray& points) const override;
 
  protected:
   void subList(std::vector<std::wstring>& lines) const override;
+  // The surface depends on the view (see TinWireframe): worldDraw draws nothing.
+  Adesk::Boolean subWorldDraw(AcGiWorldDraw* worldDraw) override;
+  void subViewportDraw(AcGiViewportDraw* viewportDraw) override;
+  Acad::ErrorStatus subGetGeomExtents(AcDbExtents& extents) const override;
 
  private:
+  // Built when first drawn and kept until the vertices change.
+  pelvarhost::civil::TinWireframe& wireframe() const;
+  void forgetWireframe() { m_wireframe.reset(); }
+
   pelvarhost::civil::TinTriangulation m_tin;
+  mutable std::unique_ptr<pelvarhost::civil::TinWireframe> m_wireframe;
 };
 
 class AeccDbCogoPoint : public AcDbEntity {

@@ -12,6 +12,14 @@
 namespace pelvarhost::civil {
 
 using TinFace = std::array<std::uint32_t, 3>;  // vertex indexes, counter-clockwise in plan
+using TinEdge = std::array<std::uint32_t, 2>;  // vertex indexes
+
+// Every edge of a triangulation once, and apart from them the edges of its outline (the
+// edges with a face on one side only).
+struct TinEdges {
+  std::vector<TinEdge> all;
+  std::vector<TinEdge> outline;
+};
 
 class TinTriangulation {
  public:
@@ -32,6 +40,10 @@ class TinTriangulation {
   const std::vector<AcGePoint3d>& Vertices() const;
   std::size_t FaceCount() const;
   std::vector<TinFace> Faces() const;
+  TinEdges Edges() const;
+  // The convex hull of the vertices in plan, counter-clockwise, without triangulating: the
+  // outline of the triangulation (fewer than three vertices when it has no faces).
+  std::vector<std::uint32_t> Hull() const;
 
  private:
   struct Impl;
