@@ -181,7 +181,7 @@ void PendingFile::Discard() {
   temporary_.clear();
 }
 
-bool PendingFile::Create(const std::string& target, std::string& error) {
+bool PendingFile::Create(const std::string& target, std::string& error, int newFileMode) {
   Discard();
   target_ = target;
   const std::string resolved = FollowLinks(target);
@@ -193,7 +193,7 @@ bool PendingFile::Create(const std::string& target, std::string& error) {
   const std::string base = resolved + kTemporaryMark + std::to_string(::getpid());
   for (int serial = 0; serial < 1000 && fd_ < 0; ++serial) {
     const std::string name = serial == 0 ? base : base + "." + std::to_string(serial);
-    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(newFileMode));
     if (fd_ < 0 && errno != EEXIST) break;
     if (fd_ < 0) continue;
     temporary_ = name;
@@ -255,9 +255,9 @@ WriteOutcome PendingFile::Commit(const std::string& target, bool replace, std::s
 }
 
 WriteOutcome WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes, bool replace,
-                            std::string& error) {
+                            std::string& error, int newFileMode) {
   PendingFile file;
-  if (!file.Create(path, error) || !file.Write(bytes, error) || !file.Finish(error)) return WriteOutcome::kFailed;
+  if (!file.Create(path, error, newFileMode) || !file.Write(bytes, error) || !file.Finish(error)) return WriteOutcome::kFailed;
   return file.Commit(path, replace, error);
 }
 

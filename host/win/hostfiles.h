@@ -28,6 +28,8 @@ bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes, std::strin
 
 enum class WriteOutcome { kDone, kNameTaken, kFailed };
 
+inline constexpr int kNewFileMode = 0666;
+
 // A temporary file beside its target, removed unless committed. Each failure sets `error`
 // to a whole message ("cannot write \"NAME\": No space left on device").
 class PendingFile {
@@ -38,7 +40,8 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
 
   // Creates the temporary file for `target` (after following links), removing dead leftovers.
-  bool Create(const std::string& target, std::string& error);
+  // A new file gets `newFileMode` (less the umask); an existing one keeps its mode.
+  bool Create(const std::string& target, std::string& error, int newFileMode = kNewFileMode);
   bool Write(std::span<const std::uint8_t> bytes, std::string& error);
   // Flushes to disk and closes; nothing more can be written.
   bool Finish(std::string& error);
@@ -56,7 +59,7 @@ class PendingFile {
 
 // Writes `bytes` as the file at `path` whole or not at all.
 WriteOutcome WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes, bool replace,
-                            std::string& error);
+                            std::string& error, int newFileMode = kNewFileMode);
 
 // The file a path names after following symbolic links (the path itself when it is none).
 std::string FollowLinks(const std::string& path);

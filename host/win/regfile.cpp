@@ -437,8 +437,9 @@ bool SaveHive(const Hive& hive) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
   const std::string text = FormatHive(hive);
   std::string why;
-  return WriteWholeFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), true, why) ==
-         WriteOutcome::kDone;
+  constexpr int kPrivate = 0600;  // the user's own settings
+  return WriteWholeFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), true, why,
+                        kPrivate) == WriteOutcome::kDone;
 }
 
 HiveLock::HiveLock() {

@@ -1,6 +1,6 @@
 // Writing a file whole or not at all, through the host's whole-file writer: the bytes go to
-// a temporary file beside the target that vanishes if the writer dies, every write is
-// checked and flushed, and only then is the file renamed to the target.
+// a temporary file beside the target (removed by a later write if the writer is killed),
+// every write is checked and flushed, and only then is the file renamed to the target.
 #pragma once
 #include <cstdint>
 #include <functional>

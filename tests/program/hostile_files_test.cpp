@@ -1,7 +1,6 @@
 // The program with files that are not what they seem and limits that bite: each ends in a
 // message (status 1 for what cannot be opened), never in a hang, a crash or a signal.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -53,20 +52,6 @@ TEST(HostileFiles, WhatCannotBeReadOrWrittenIsReportedAndTheRunGoesOnOrEndsWithS
     for (const auto& entry : fs::directory_iterator(home.path()))
       EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << c.what;
   }
-}
-
-// SAVE keeps the drawing's mode and writes through a link to the file it names.
-TEST(HostileFiles, SaveKeepsTheModeAndTheLink) {
-  TempFolder home("savelink");
-  ASSERT_EQ(RunPelvar(home.path(), "POINT 1,1\nSAVEAS\nreal.pvd\n").exitCode, 0);
-  fs::permissions(home / "real.pvd", fs::perms::owner_read | fs::perms::owner_write);
-  fs::create_symlink("real.pvd", home / "link.pvd");
-  const PelvarRun run = RunPelvar(home.path(), "POINT 2,2\nSAVE\n", {"link.pvd"});
-  EXPECT_NE(run.out.find("Saved link.pvd"), std::string::npos) << run.out;
-  EXPECT_TRUE(fs::is_symlink(home / "link.pvd"));
-  EXPECT_EQ(fs::status(home / "real.pvd").permissions(), fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_NE(RunPelvar(home.path(), "LIST\nALL\n", {"real.pvd"}).out.find("2 entities in model space."),
-            std::string::npos);
 }
 
 }  // namespace

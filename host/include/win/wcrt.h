@@ -11,8 +11,9 @@ typedef int errno_t;
 errno_t _wfopen_s(FILE** file, const wchar_t* path, const wchar_t* mode);
 
 // Whole-file writing, the host's one way of writing files: the bytes go to a temporary
-// file beside the target (removed with the writer if it dies), are checked and flushed to
-// disk, and only then renamed to the target; a link is written through, a file's mode kept.
+// file beside the target (one that a killed writer leaves is removed by the next write to
+// that folder), are checked and flushed to disk, and only then renamed to the target; a
+// link is written through, a file's mode kept.
 // Writes the file at `path`, replacing what is there: 0, or the errno value of the failure
 // (the old file is then untouched).
 errno_t pvWriteWholeFileW(const wchar_t* path, const void* data, size_t size);

@@ -1,16 +1,13 @@
 // The host's file reading (regular files only, size caps) and whole-file writing (kept
-// mode, links written through, dead leftovers removed, failures leave the old file).
+// mode, links written through, dead leftovers removed); failed writes are in the program's tests.
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "hostfiles.h"
 #include "tests/support/pelvar_run.h"
@@ -70,28 +67,6 @@ TEST(HostFiles, AWriteKeepsTheModeFollowsLinksAndNeverReplacesWhenAskedNotTo) {
             pelvarhost::WriteOutcome::kNameTaken);
   EXPECT_EQ(pelvartest::ReadWholeFile(target), "new");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
-}
-
-// With the file-size limit below the new file and SIGXFSZ ignored (as the program does),
-// the write fails with a reason and the old file stays whole.
-TEST(HostFiles, AWriteBeyondTheFileSizeLimitFailsAndKeepsTheOldFile) {
-  pelvartest::TempFolder folder("hostlimit");
-  const fs::path target = folder / "big.bin";
-  std::ofstream(target) << "old";
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit limited = saved;
-  limited.rlim_cur = 4096;
-  ::setrlimit(RLIMIT_FSIZE, &limited);
-  std::string error;
-  const auto outcome = pelvarhost::WriteWholeFile(target.string(), Bytes(std::string(10000, 'x')), true, error);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
-  EXPECT_EQ(outcome, pelvarhost::WriteOutcome::kFailed);
-  EXPECT_EQ(error, "cannot write \"" + target.string() + "\": File too large");
-  EXPECT_EQ(pelvartest::ReadWholeFile(target), "old");
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
 
 // Temporary files of killed writers go when the next write to the folder starts; one that
