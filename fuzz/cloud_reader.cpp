@@ -1,5 +1,6 @@
 // The cloud file reader over arbitrary bytes: every input either loads into an image whose
-// arrays agree with its header and chunk table, or is refused with one of the reader's texts.
+// arrays agree with its header and chunk table, or is refused with one of the reader's texts;
+// the header check a writer runs before writing says what the reader says of the header.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,5 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(!error.empty(), "a refused file has a reason");
   }
   Require(CloudCacheSize() == 0, "nothing stays cached");
+  // A writer's check of a header says what the reader says of it.
+  if (const wchar_t* headerFailure = CloudHeaderFailure({data, size}))
+    Require(!image && error == headerFailure, "a header refused before writing is refused on reading");
   return 0;
 }
