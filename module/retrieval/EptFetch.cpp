@@ -140,7 +140,10 @@ bool QueryBoxForRectangle(const StatePlaneZone& zone, const ZoneRectangle& rect,
 std::wstring StartSurveyRead(const Fetcher& fetch, const std::string& surveyUrl, const StatePlaneZone& zone,
                              const ZoneRectangle& rect, WebMercatorBox& box, ByteBuffer& metadata) {
   if (!QueryBoxForRectangle(zone, rect, box)) return kErrZoneInverse;
-  if (!fetch(surveyUrl + kEptMetadataFile, metadata)) return kErrMetadataFetch;
+  if (fetch(surveyUrl + kEptMetadataFile, metadata)) return {};
+  // A second line names the host and what the web client met there, when it got that far.
+  std::wstring cause = LastHttpsFailure();
+  return cause.empty() ? std::wstring(kErrMetadataFetch) : kErrMetadataFetch + (L"\n" + cause);
   return {};
 }
 

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <tuple>
 
 #include "geo/Projections.h"
+#include "retrieval/ArchiveEndpoints.h"
 #include "retrieval/EptFetch.h"
 #include "tests/module/retrieval/NetworkFixture.h"
 #include "tools/eptgen/EptDataset.h"
@@ -215,8 +217,11 @@ TEST_F(EptFetchTest, EveryFailureEndsTheCallWithItsText) {
   noHorizontal.replace(noHorizontal.find(dataset.options.srs), dataset.options.srs.size(), "{}");
   server().setBody(metadata, noHorizontal);
   EXPECT_EQ(failure(r), L"");
-  server().setFault(metadata, {FaultKind::kNotFound});
-  EXPECT_EQ(failure(r), L"ept.json fetch failed");
+  const std::wstring host(kArchiveHost, kArchiveHost + std::strlen(kArchiveHost));
+  for (auto [fault, cause] : {std::pair{FaultKind::kNotFound, L"HTTP status 404"}, {FaultKind::kEmptyOk, L"empty answer"}}) {
+    server().setFault(metadata, {fault});
+    EXPECT_EQ(failure(r), L"ept.json fetch failed\n" + host + L": " + cause);
+  }
   server().clearFaults();
 
   server().setFault(ArchivePath(kSurvey + "/ept-hierarchy/0-0-0-0.json"), {FaultKind::kNotFound});
