@@ -105,7 +105,12 @@ void ReadTiles(const Fetcher& fetch, const TilePool& pool, const ProgressFn& pro
     }
     return true;
   };
-  RunInOrder<TileOutcome>(keys.size(), own ? pool.connections : 1, makeWorker, take);
+  auto keepWaiting = [&] {
+    if (!progress || progress(kProgressWaiting, 0, 0, 0, 0)) return true;
+    result.error = kErrCancelled;
+    return false;
+  };
+  RunInOrder<TileOutcome>(keys.size(), own ? pool.connections : 1, makeWorker, take, keepWaiting);
 }
 
 }  // namespace

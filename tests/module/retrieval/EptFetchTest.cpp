@@ -93,7 +93,7 @@ TEST_F(EptFetchTest, BoundedReadReturnsExactlyThePointsInsideTheRectangleEdgesIn
   std::vector<std::uint64_t> levels;
   EptFetchResult result = Fetch(r, [&](std::int32_t phase, std::uint64_t a, std::uint64_t b, std::uint64_t c,
                                        std::uint64_t d) {
-    if (phase != kProgressPage) (phase == 0 ? levels : tiles).push_back(phase == 0 ? b : a);
+    if (phase == kProgressHierarchy || phase == kProgressTile) (phase == 0 ? levels : tiles).push_back(phase == 0 ? b : a);
     return c < UINT64_MAX && d < UINT64_MAX;
   });
   ASSERT_EQ(result.error, L"");
