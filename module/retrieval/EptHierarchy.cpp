@@ -60,7 +60,8 @@ class PageReader {
       ahead_.emplace(names[i], std::move(read));
       return !progress || progress(kProgressPage, i + 1, names.size(), 0, 0);
     };
-    return RunInOrder<PageRead>(names.size(), own ? pool.connections : 1, makeWorker, take);
+    auto keepWaiting = [&] { return !progress || progress(kProgressWaiting, 0, 0, 0, 0); };
+    return RunInOrder<PageRead>(names.size(), own ? pool.connections : 1, makeWorker, take, keepWaiting);
   }
 
   bool take(const std::string& name, EptHierarchy& hierarchy) {

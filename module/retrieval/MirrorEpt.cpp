@@ -54,7 +54,12 @@ void CopyTiles(const Fetcher& fetch, const MirrorWriter& write, const MirrorHold
     }
     return true;
   };
-  RunInOrder<TileCopy>(keys.size(), own ? pool.connections : 1, makeWorker, take);
+  auto keepWaiting = [&] {
+    if (!progress || progress(kProgressWaiting, 0, 0, 0, 0)) return true;
+    result.error = kErrCancelled;
+    return false;
+  };
+  RunInOrder<TileCopy>(keys.size(), own ? pool.connections : 1, makeWorker, take, keepWaiting);
 }
 
 }  // namespace
