@@ -8,23 +8,24 @@ namespace {
 // record count and the length of the failure text.
 constexpr size_t kAnswerFixedSize = 2 + 6 * sizeof(double) + 2 * sizeof(std::uint64_t) + sizeof(std::uint16_t);
 
-// Appends values in little-endian order (the only order this program is built for).
+// Writes values in little-endian order (the only order this program is built for) into
+// room sized beforehand.
 class Writer {
  public:
-  explicit Writer(FrameBytes& out) : out_(out) {}
+  Writer(FrameBytes& out, size_t size) : out_(out) { out_.resize(size); }
   template <typename T>
   void put(T value) {
-    std::uint8_t bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    out_.insert(out_.end(), bytes, bytes + sizeof(T));
+    putBytes(&value, sizeof(T));
   }
   void putBytes(const void* data, size_t size) {
-    const auto* begin = static_cast<const std::uint8_t*>(data);
-    out_.insert(out_.end(), begin, begin + size);
+    if (size == 0) return;
+    std::memcpy(out_.data() + at_, data, size);
+    at_ += size;
   }
 
  private:
   FrameBytes& out_;
+  size_t at_ = 0;
 };
 
 // Reads values in order; reading past the end makes every later read fail.
@@ -92,8 +93,7 @@ std::uint64_t GetFrameLength(const std::uint8_t* from) {
 FrameBytes EncodeDecodeAnswer(const DecodeAnswer& answer) {
   FrameBytes out;
   const LasPointSet& set = answer.points;
-  out.reserve(kAnswerFixedSize + answer.error.size() + set.points.size() * kWireRecordSize);
-  Writer w(out);
+  Writer w(out, kAnswerFixedSize + answer.error.size() + set.points.size() * kWireRecordSize);
   w.put(static_cast<std::uint8_t>(answer.outcome));
   w.put(set.pointFormat);
   for (double s : set.scale) w.put(s);

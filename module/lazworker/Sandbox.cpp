@@ -42,6 +42,15 @@ constexpr std::array kAllowedCalls = {
     SCMP_SYS(getrusage),     SCMP_SYS(exit),            SCMP_SYS(exit_group),
 };
 
+// The rule condition "argument `index` equals `value`".
+scmp_arg_cmp ArgumentEquals(unsigned index, scmp_datum_t value) {
+  scmp_arg_cmp condition{};
+  condition.arg = index;
+  condition.op = SCMP_CMP_EQ;
+  condition.datum_a = value;
+  return condition;
+}
+
 struct FilterDeleter {
   void operator()(void* filter) const { seccomp_release(filter); }
 };
@@ -67,8 +76,8 @@ bool InstallSyscallFilter(std::string& why) {
   for (int call : kAllowedCalls) ok = ok && seccomp_rule_add(filter.get(), SCMP_ACT_ALLOW, call, 0) == 0;
   if (kSanitizerShadow) ok = ok && seccomp_rule_add(filter.get(), SCMP_ACT_ALLOW, SCMP_SYS(pipe2), 0) == 0;
   // The CPU-time limit may be moved (AllowCpuSecondsFromNow); no other limit.
-  ok = ok && seccomp_rule_add(filter.get(), SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 2, SCMP_A0(SCMP_CMP_EQ, 0),
-                              SCMP_A1(SCMP_CMP_EQ, RLIMIT_CPU)) == 0;
+  const scmp_arg_cmp ownCpuLimit[] = {ArgumentEquals(0, 0), ArgumentEquals(1, RLIMIT_CPU)};
+  ok = ok && seccomp_rule_add_array(filter.get(), SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 2, ownCpuLimit) == 0;
   ok = ok && seccomp_load(filter.get()) == 0;
   if (!ok) why = "cannot install the system-call filter";
   return ok;

@@ -33,6 +33,12 @@ struct HttpPolicy {
 bool HttpsGet(const std::string& url, ByteBuffer& bytes);
 bool HttpsGet(const std::string& url, ByteBuffer& bytes, const HttpPolicy& policy);
 
+// What the calling thread's last HTTPS GET met, when it failed: "<host>: <cause>", the cause
+// being "name not resolved", "connection refused", "time-out", "certificate rejected",
+// "connection broken", "HTTP status <code>", "empty answer", "answer cut short", "answer
+// too large" or "no valid answer". Empty when that GET succeeded or none was made.
+std::wstring LastHttpsFailure();
+
 // The mirrored copy of the file the URL names, read whole; false when the URL is neither
 // below the archive root nor the survey index, when the file is missing or empty, or when
 // no mirror root is set. The mirror root is the registry's LocalEptRoot, read on first use.

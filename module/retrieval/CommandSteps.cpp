@@ -1,6 +1,9 @@
 #include "retrieval/CommandSteps.h"
 
 #include <algorithm>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "aced.h"
 #include "geo/Projections.h"
@@ -45,4 +48,43 @@ bool BreakOrReportLevel(std::int32_t phase, std::uint64_t nodes, std::uint64_t s
   return phase == kProgressTile;
 }
 
-TilePool KeepAliveTilePool() { return TilePool{kTileConnections, [] { return KeepAliveFetcher(); }}; }
+namespace {
+
+// Connections handed to the pool's threads and taken back when a thread is done with its
+// share, so that the hierarchy levels and the tiles of a command all reuse the same few.
+class ConnectionShelf : public std::enable_shared_from_this<ConnectionShelf> {
+ public:
+  Fetcher lend() {
+    Fetcher connection;
+    {
+      std::lock_guard lock(mutex_);
+      if (!idle_.empty()) {
+        connection = std::move(idle_.back());
+        idle_.pop_back();
+      }
+    }
+    if (!connection) connection = KeepAliveFetcher();
+    std::shared_ptr<ConnectionShelf> shelf = shared_from_this();
+    std::shared_ptr<Fetcher> lent(new Fetcher(std::move(connection)), [shelf](Fetcher* returned) {
+      shelf->giveBack(std::move(*returned));
+      delete returned;
+    });
+    return [lent](const std::string& url, ByteBuffer& bytes) { return (*lent)(url, bytes); };
+  }
+
+ private:
+  void giveBack(Fetcher connection) {
+    std::lock_guard lock(mutex_);
+    idle_.push_back(std::move(connection));
+  }
+
+  std::mutex mutex_;
+  std::vector<Fetcher> idle_;
+};
+
+}  // namespace
+
+TilePool KeepAliveTilePool() {
+  auto shelf = std::make_shared<ConnectionShelf>();
+  return TilePool{kTileConnections, [shelf] { return shelf->lend(); }};
+}

@@ -28,8 +28,9 @@ inline constexpr wchar_t kNotCoveredHere[] = L"  not covered here, next candidat
 // The archive root, the survey's name and "/".
 std::string SurveyUrl(const SurveyIndexEntry& survey);
 
-// The first steps of both commands' progress: false on Esc; after a hierarchy level its
-// progress line. True when the caller goes on to report a tile.
+// The first steps of both commands' progress: false on Esc (tested after every level, page
+// and tile); after a hierarchy level its progress line. True when the caller goes on to
+// report a tile.
 bool BreakOrReportLevel(std::int32_t phase, std::uint64_t nodes, std::uint64_t storedPoints, bool& cancelled);
 
 // A tile is reported when its number is a multiple of `every`, and the last one always.
@@ -41,5 +42,6 @@ inline constexpr double kBytesPerMegabyte = 1048576.0;
 
 // Connections a command reads tiles on, each kept open from one tile to the next.
 inline constexpr int kTileConnections = 12;
-// The pool of such connections, each reading the local mirror first.
+// The pool of such connections, each reading the local mirror first; a connection a thread
+// is done with waits for the next thread of the same pool (hierarchy pages, then tiles).
 TilePool KeepAliveTilePool();

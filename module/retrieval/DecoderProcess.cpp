@@ -62,6 +62,30 @@ class SpawnActions {
   posix_spawn_file_actions_t actions_;
 };
 
+// posix_spawn's attributes, destroyed on every path: every signal back to its default
+// action and none blocked, so that the kernel's CPU-time signal ends the program even when
+// this process ignores or blocks it.
+class SpawnAttributes {
+ public:
+  SpawnAttributes() {
+    posix_spawnattr_init(&attributes_);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    usable_ = posix_spawnattr_setsigmask(&attributes_, &none) == 0 &&
+              posix_spawnattr_setsigdefault(&attributes_, &all) == 0 &&
+              posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+  }
+  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  const posix_spawnattr_t* get() const { return usable_ ? &attributes_ : nullptr; }
+
+ private:
+  posix_spawnattr_t attributes_;
+  bool usable_ = false;
+};
+
 }  // namespace
 
 DecoderProcess::DecoderProcess(std::vector<std::string> command, std::chrono::milliseconds timeout)
@@ -83,8 +107,11 @@ bool DecoderProcess::start() {
   for (std::string& word : command_) argv.push_back(word.data());
   argv.push_back(nullptr);
   char* environment[] = {nullptr};
+  SpawnAttributes attributes;
   pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], actions.get(), nullptr, argv.data(), environment) != 0) return false;
+  if (attributes.get() == nullptr ||
+      posix_spawn(&pid, argv[0], actions.get(), attributes.get(), argv.data(), environment) != 0)
+    return false;
   int flags = fcntl(ours.get(), F_GETFL);
   pid_ = pid;
   socket_ = ours.release();

@@ -105,7 +105,12 @@ void ReadTiles(const Fetcher& fetch, const TilePool& pool, const ProgressFn& pro
     }
     return true;
   };
-  RunInOrder<TileOutcome>(keys.size(), own ? pool.connections : 1, makeWorker, take);
+  auto keepWaiting = [&] {
+    if (!progress || progress(kProgressWaiting, 0, 0, 0, 0)) return true;
+    result.error = kErrCancelled;
+    return false;
+  };
+  RunInOrder<TileOutcome>(keys.size(), own ? pool.connections : 1, makeWorker, take, keepWaiting);
 }
 
 }  // namespace
@@ -140,7 +145,10 @@ bool QueryBoxForRectangle(const StatePlaneZone& zone, const ZoneRectangle& rect,
 std::wstring StartSurveyRead(const Fetcher& fetch, const std::string& surveyUrl, const StatePlaneZone& zone,
                              const ZoneRectangle& rect, WebMercatorBox& box, ByteBuffer& metadata) {
   if (!QueryBoxForRectangle(zone, rect, box)) return kErrZoneInverse;
-  if (!fetch(surveyUrl + kEptMetadataFile, metadata)) return kErrMetadataFetch;
+  if (fetch(surveyUrl + kEptMetadataFile, metadata)) return {};
+  // A second line names the host and what the web client met there, when it got that far.
+  std::wstring cause = LastHttpsFailure();
+  return cause.empty() ? std::wstring(kErrMetadataFetch) : kErrMetadataFetch + (L"\n" + cause);
   return {};
 }
 
@@ -162,7 +170,7 @@ EptFetchResult FetchEptRectangle(const Fetcher& fetch, const ProgressFn& progres
     result.error = kErrNotWebMercator;
     return result;
   }
-  EptSelection selection = SelectEptNodes(fetch, progress, surveyUrl, *bounds, box, true);
+  EptSelection selection = SelectEptNodes(fetch, progress, surveyUrl, *bounds, box, true, nullptr, pool);
   result.truncated = selection.truncated;
   if (!selection.error.empty()) {
     result.error = selection.error;

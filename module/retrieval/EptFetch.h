@@ -31,7 +31,8 @@ struct TilePool {
 };
 
 // The first steps of reading a survey over a rectangle: the query box, then the survey's
-// ept.json. Empty on success, else the failure text.
+// ept.json. Empty on success, else the failure text (for ept.json, a second line names the
+// host and the cause the web client saw, LastHttpsFailure).
 std::wstring StartSurveyRead(const Fetcher& fetch, const std::string& surveyUrl, const StatePlaneZone& zone,
                              const ZoneRectangle& rect, WebMercatorBox& box, ByteBuffer& metadata);
 

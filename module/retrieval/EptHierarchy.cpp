@@ -2,7 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <functional>
+#include <unordered_map>
 
+#include "retrieval/OrderedWork.h"
 #include "retrieval/TextNumbers.h"
 
 namespace {
@@ -26,30 +29,88 @@ void QueueChildren(const EptNodeKey& key, std::vector<EptNodeKey>& next) {
       for (int k = 0; k < 2; ++k) next.push_back({key.d + 1, 2 * key.x + i, 2 * key.y + j, 2 * key.z + k});
 }
 
-bool ReadPage(const Fetcher& fetch, const std::string& surveyUrl, const std::string& name, const PageSink& pageSink,
-              EptHierarchy& hierarchy) {
-  std::string relative = std::string(kHierarchyFolder) + name + kPageExtension;
-  ByteBuffer page;
-  if (!fetch(surveyUrl + relative, page)) return false;
-  if (pageSink) pageSink(relative, page);
-  ParseEptHierarchy(std::string_view(reinterpret_cast<const char*>(page.data()), page.size()), hierarchy);
-  return true;
-}
+std::string PageRelativePath(const std::string& name) { return std::string(kHierarchyFolder) + name + kPageExtension; }
+
+struct PageRead {
+  bool fetched = false;
+  ByteBuffer bytes;
+};
+
+// The pages of one level, read ahead on the pool, and the reader of any other page. A page
+// is taken (parsed into the map, handed to the sink) only when the walk comes to it, so a
+// page read ahead that the walk does not need is never taken.
+class PageReader {
+ public:
+  PageReader(const Fetcher& fetch, const std::string& surveyUrl, const PageSink& pageSink)
+      : fetch_(fetch), surveyUrl_(surveyUrl), pageSink_(pageSink) {}
+
+  // Reads the named pages side by side; false when the progress callback cancels.
+  bool readAhead(const std::vector<std::string>& names, const TilePool& pool, const ProgressFn& progress) {
+    ahead_.clear();
+    bool own = pool.connections > 1 && pool.connect != nullptr;
+    auto makeWorker = [&]() -> std::function<PageRead(size_t)> {
+      Fetcher fetcher = own ? pool.connect() : fetch_;
+      return [&, fetcher](size_t i) {
+        PageRead read;
+        read.fetched = fetcher(surveyUrl_ + PageRelativePath(names[i]), read.bytes);
+        return read;
+      };
+    };
+    auto take = [&](size_t i, PageRead& read) {
+      ahead_.emplace(names[i], std::move(read));
+      return !progress || progress(kProgressPage, i + 1, names.size(), 0, 0);
+    };
+    auto keepWaiting = [&] { return !progress || progress(kProgressWaiting, 0, 0, 0, 0); };
+    return RunInOrder<PageRead>(names.size(), own ? pool.connections : 1, makeWorker, take, keepWaiting);
+  }
+
+  bool take(const std::string& name, EptHierarchy& hierarchy) {
+    PageRead read;
+    if (auto found = ahead_.find(name); found != ahead_.end()) {
+      read = std::move(found->second);
+      ahead_.erase(found);
+    } else {
+      read.fetched = fetch_(surveyUrl_ + PageRelativePath(name), read.bytes);
+    }
+    if (!read.fetched) return false;
+    if (pageSink_) pageSink_(PageRelativePath(name), read.bytes);
+    ParseEptHierarchy(std::string_view(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size()), hierarchy);
+    return true;
+  }
+
+ private:
+  const Fetcher& fetch_;
+  const std::string& surveyUrl_;
+  const PageSink& pageSink_;
+  std::unordered_map<std::string, PageRead> ahead_;
+};
 
 // The node's hierarchy value once its own page, if it has one, has been read; 0 when the
 // node is absent or its count cannot be real.
-bool NodeCount(const Fetcher& fetch, const std::string& surveyUrl, const std::string& name, const PageSink& pageSink,
-               EptHierarchy& hierarchy, std::int64_t& count) {
+bool NodeCount(PageReader& pages, const std::string& name, EptHierarchy& hierarchy, std::int64_t& count) {
   count = 0;
   auto found = hierarchy.find(name);
   if (found == hierarchy.end()) return true;
   if (found->second == kOwnPage) {
-    if (!ReadPage(fetch, surveyUrl, name, pageSink, hierarchy)) return false;
+    if (!pages.take(name, hierarchy)) return false;
     found = hierarchy.find(name);
     if (found == hierarchy.end()) return true;
   }
   if (found->second <= kMaxPlausibleCount) count = found->second;
   return true;
+}
+
+// The pages the level's nodes have of their own, as the map stands before the level.
+std::vector<std::string> PagesOfLevel(const std::vector<EptNodeKey>& level, const EptBounds& bounds,
+                                      const WebMercatorBox& box, const EptHierarchy& hierarchy) {
+  std::vector<std::string> names;
+  for (const EptNodeKey& key : level) {
+    if (!Touches(bounds, key, box)) continue;
+    std::string name = key.text();
+    auto found = hierarchy.find(name);
+    if (found != hierarchy.end() && found->second == kOwnPage) names.push_back(std::move(name));
+  }
+  return names;
 }
 
 }  // namespace
@@ -85,22 +146,27 @@ void ParseEptHierarchy(std::string_view page, EptHierarchy& hierarchy) {
 
 EptSelection SelectEptNodes(const Fetcher& fetch, const ProgressFn& progress, const std::string& surveyUrl,
                             const EptBounds& bounds, const WebMercatorBox& box, bool limits,
-                            const PageSink& pageSink) {
+                            const PageSink& pageSink, const TilePool& pool) {
   EptSelection selection;
   EptHierarchy hierarchy;
+  PageReader pages(fetch, surveyUrl, pageSink);
   const EptNodeKey root{};
-  if (!ReadPage(fetch, surveyUrl, root.text(), pageSink, hierarchy)) {
+  if (!pages.take(root.text(), hierarchy)) {
     selection.error = kErrHierarchyFetch;
     return selection;
   }
   std::int32_t depthCap = limits ? kMaxEptDepth : kMaxKeyDepth;
   std::vector<EptNodeKey> level{root};
   while (!level.empty()) {
+    if (!pages.readAhead(PagesOfLevel(level, bounds, box, hierarchy), pool, progress)) {
+      selection.error = kErrCancelled;
+      return selection;
+    }
     std::vector<EptNodeKey> next;
     for (const EptNodeKey& key : level) {
       if (!Touches(bounds, key, box)) continue;
       std::int64_t count = 0;
-      if (!NodeCount(fetch, surveyUrl, key.text(), pageSink, hierarchy, count)) {
+      if (!NodeCount(pages, key.text(), hierarchy, count)) {
         selection.error = kErrHierarchyPageFetch;
         return selection;
       }

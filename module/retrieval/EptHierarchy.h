@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "retrieval/EptFetch.h"
 #include "retrieval/EptTypes.h"
 
 // Nodes of this depth or deeper get no children in a walk with limits on.
@@ -31,6 +32,9 @@ struct EptSelection {
 // Walks the hierarchy of the survey at `surveyUrl` (ending in '/') from the root, selecting
 // every node with points whose plan square touches the box. With limits on, the depth cap
 // and the point budget apply. Every page read is handed to the page sink when there is one.
+// With a pool of more than one connection, the pages a level needs are read side by side on
+// it before the level is walked; the walk then takes them in the order a plain walk reads
+// them (a later page's entries win), so nodes, order and pages handed on are the same.
 EptSelection SelectEptNodes(const Fetcher& fetch, const ProgressFn& progress, const std::string& surveyUrl,
                             const EptBounds& bounds, const WebMercatorBox& box, bool limits,
-                            const PageSink& pageSink = nullptr);
+                            const PageSink& pageSink = nullptr, const TilePool& pool = {});

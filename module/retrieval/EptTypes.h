@@ -39,12 +39,17 @@ using EptHierarchy = std::unordered_map<std::string, std::int64_t>;
 
 // Progress and cancellation: phase 0 after each hierarchy level (a = nodes selected so far,
 // b = their stored points), phase 1 after each tile (a = tile number from 1, b = tiles
-// selected, c = tile bytes so far, d = points kept so far). Returns false to cancel.
+// selected, c = tile bytes so far, d = points kept so far), phase 2 after each hierarchy
+// page read ahead for a level (a = page number from 1, b = pages of the level; nothing to
+// report, only a chance to cancel), phase 3 while a page or tile read side by side is being
+// waited for (every 100 ms; only a chance to cancel). Returns false to cancel.
 using ProgressFn = std::function<bool(std::int32_t phase, std::uint64_t a, std::uint64_t b, std::uint64_t c,
                                       std::uint64_t d)>;
 
 inline constexpr std::int32_t kProgressHierarchy = 0;
 inline constexpr std::int32_t kProgressTile = 1;
+inline constexpr std::int32_t kProgressPage = 2;
+inline constexpr std::int32_t kProgressWaiting = 3;
 
 // Takes one decoded point: X, Y, Z in EPSG:3857 metres, its class and intensity.
 using LazPointSink = std::function<void(double x, double y, double z, std::uint8_t cls, std::uint16_t intensity)>;

@@ -33,6 +33,27 @@ class InternetHandle {
 
 enum class Attempt { kDone, kRetry, kFail };
 
+// What the calling thread's last HTTPS GET met when it failed: the host and the cause.
+thread_local std::wstring tFailedHost;
+thread_local std::wstring tFailureCause;
+
+Attempt Failed(Attempt outcome, const std::wstring& cause) {
+  tFailureCause = cause;
+  return outcome;
+}
+
+// The words for the web client's error codes.
+std::wstring CauseOfError(DWORD error) {
+  switch (error) {
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED: return L"name not resolved";
+    case ERROR_WINHTTP_CANNOT_CONNECT: return L"connection refused";
+    case ERROR_WINHTTP_TIMEOUT: return L"time-out";
+    case ERROR_WINHTTP_SECURE_FAILURE: return L"certificate rejected";
+    case ERROR_WINHTTP_CONNECTION_ERROR: return L"connection broken";
+    default: return L"no valid answer";
+  }
+}
+
 std::wstring Widen(const std::string& text) {
   std::wstring wide;
   wide.reserve(text.size());
@@ -50,7 +71,7 @@ Attempt AfterTransportFailure() {
   DWORD error = GetLastError();
   bool transient = error == ERROR_WINHTTP_CANNOT_CONNECT || error == ERROR_WINHTTP_CONNECTION_ERROR ||
                    error == ERROR_WINHTTP_NAME_NOT_RESOLVED;
-  return transient ? Attempt::kRetry : Attempt::kFail;
+  return Failed(transient ? Attempt::kRetry : Attempt::kFail, CauseOfError(error));
 }
 
 // The announced body length, when the server sent one.
@@ -63,21 +84,21 @@ bool ContentLength(HINTERNET request, uint64_t& length) {
 Attempt ReadBody(HINTERNET request, ByteBuffer& bytes, const HttpPolicy& policy) {
   uint64_t announced = 0;
   bool hasLength = ContentLength(request, announced);
-  if (hasLength && announced > policy.maxBodyBytes) return Attempt::kFail;
+  if (hasLength && announced > policy.maxBodyBytes) return Failed(Attempt::kFail, L"answer too large");
   for (;;) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available)) return AfterTransportFailure();
     if (available == 0) break;
-    if (bytes.size() + available > policy.maxBodyBytes) return Attempt::kFail;
+    if (bytes.size() + available > policy.maxBodyBytes) return Failed(Attempt::kFail, L"answer too large");
     size_t old = bytes.size();
     bytes.resize(old + available);
     DWORD read = 0;
     if (!WinHttpReadData(request, bytes.data() + old, available, &read)) return AfterTransportFailure();
     bytes.resize(old + read);
-    if (read == 0) return Attempt::kRetry;  // data was announced but none came
+    if (read == 0) return Failed(Attempt::kRetry, L"answer cut short");  // data was announced but none came
   }
-  if (bytes.empty()) return Attempt::kFail;
-  if (hasLength && bytes.size() != announced) return Attempt::kRetry;
+  if (bytes.empty()) return Failed(Attempt::kFail, L"empty answer");
+  if (hasLength && bytes.size() != announced) return Failed(Attempt::kRetry, L"answer cut short");
   return Attempt::kDone;
 }
 
@@ -109,12 +130,12 @@ struct SessionHandles {
 Attempt GetOnce(SessionHandles& handles, const std::wstring& host, const std::wstring& path, ByteBuffer& bytes,
                 const HttpPolicy& policy) {
   bytes.clear();
-  if (!handles.usable) return Attempt::kFail;
+  if (!handles.usable) return Failed(Attempt::kFail, L"web client unavailable");
   HINTERNET connection = handles.connectionTo(host);
-  if (connection == nullptr) return Attempt::kFail;
+  if (connection == nullptr) return AfterTransportFailure();
   InternetHandle request(WinHttpOpenRequest(connection, L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
                                             WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
-  if (!request) return Attempt::kFail;
+  if (!request) return AfterTransportFailure();
   if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !WinHttpReceiveResponse(request.get(), nullptr))
     return AfterTransportFailure();
@@ -122,9 +143,10 @@ Attempt GetOnce(SessionHandles& handles, const std::wstring& host, const std::ws
   DWORD size = sizeof(status);
   if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                            WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
-    return Attempt::kFail;
-  if (status >= 500 && status <= 599) return Attempt::kRetry;
-  if (status != kStatusOk) return Attempt::kFail;
+    return Failed(Attempt::kFail, L"no valid answer");
+  std::wstring statusCause = L"HTTP status " + std::to_wstring(status);
+  if (status >= 500 && status <= 599) return Failed(Attempt::kRetry, statusCause);
+  if (status != kStatusOk) return Failed(Attempt::kFail, statusCause);
   return ReadBody(request.get(), bytes, policy);
 }
 
@@ -141,11 +163,17 @@ bool SplitUrl(const std::string& url, std::wstring& host, std::wstring& path) {
 bool GetWithRetries(SessionHandles& handles, const std::string& url, ByteBuffer& bytes, const HttpPolicy& policy) {
   bytes.clear();
   std::wstring host, path;
+  tFailedHost.clear();
+  tFailureCause.clear();
   if (!SplitUrl(url, host, path)) return false;
   std::chrono::milliseconds delay = policy.firstRetryDelay;
   for (int attempt = 1;; ++attempt) {
     Attempt outcome = GetOnce(handles, host, path, bytes, policy);
-    if (outcome == Attempt::kDone) return true;
+    if (outcome == Attempt::kDone) {
+      tFailureCause.clear();
+      return true;
+    }
+    tFailedHost = host;
     if (outcome == Attempt::kFail || attempt >= policy.maxAttempts) return false;
     Sleep(static_cast<DWORD>(Milliseconds(delay)));
     delay = std::min(delay * 2, policy.maxRetryDelay);
@@ -155,6 +183,11 @@ bool GetWithRetries(SessionHandles& handles, const std::string& url, ByteBuffer&
 }  // namespace
 
 bool HttpsGet(const std::string& url, ByteBuffer& bytes) { return HttpsGet(url, bytes, HttpPolicy{}); }
+
+std::wstring LastHttpsFailure() {
+  if (tFailureCause.empty()) return {};
+  return tFailedHost + L": " + tFailureCause;
+}
 
 bool HttpsGet(const std::string& url, ByteBuffer& bytes, const HttpPolicy& policy) {
   bytes.clear();

@@ -54,7 +54,12 @@ void CopyTiles(const Fetcher& fetch, const MirrorWriter& write, const MirrorHold
     }
     return true;
   };
-  RunInOrder<TileCopy>(keys.size(), own ? pool.connections : 1, makeWorker, take);
+  auto keepWaiting = [&] {
+    if (!progress || progress(kProgressWaiting, 0, 0, 0, 0)) return true;
+    result.error = kErrCancelled;
+    return false;
+  };
+  RunInOrder<TileCopy>(keys.size(), own ? pool.connections : 1, makeWorker, take, keepWaiting);
 }
 
 }  // namespace
@@ -78,7 +83,7 @@ MirrorResult MirrorEptRectangle(const Fetcher& fetch, const MirrorWriter& write,
     return result;
   }
   PageSink pages = [&write](const std::string& relativePath, const ByteBuffer& bytes) { write(relativePath, bytes); };
-  EptSelection selection = SelectEptNodes(fetch, progress, surveyUrl, *bounds, box, false, pages);
+  EptSelection selection = SelectEptNodes(fetch, progress, surveyUrl, *bounds, box, false, pages, pool);
   result.totalPoints = static_cast<std::int64_t>(std::min<std::uint64_t>(selection.storedPoints, INT64_MAX));
   if (!selection.error.empty()) {
     result.error = selection.error;

@@ -3,6 +3,7 @@
 // decoded) side by side, and the caller still sees them one after another, exactly as a
 // plain loop would hand them over.
 #pragma once
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -13,17 +14,22 @@
 
 // Pieces done ahead of the one being taken, per worker, at most.
 inline constexpr size_t kWorkAheadPerWorker = 2;
+// While the calling thread waits for the next piece, it asks this often whether to go on.
+inline constexpr std::chrono::milliseconds kWaitingPollInterval{100};
 
 // `makeWorker` is called once on each worker thread and gives that thread its work function
 // (so each thread can hold its own connection); work(i) runs for i = 0 … count - 1, and
 // take(i, outcome) runs on the calling thread in increasing i. When take returns false no
 // further outcome is taken, the workers finish the piece in their hands and stop, and the
-// call returns false. With one worker (or none) everything runs on the calling thread, one
-// piece at a time, work and take alternating.
+// call returns false. While the calling thread waits for a piece, `keepWaiting` (when
+// given) is asked every kWaitingPollInterval; false stops the run the same way. With one
+// worker (or none) everything runs on the calling thread, one piece at a time, work and take
+// alternating.
 template <typename Outcome>
 bool RunInOrder(size_t count, int workers,
                 const std::function<std::function<Outcome(size_t)>()>& makeWorker,
-                const std::function<bool(size_t, Outcome&)>& take) {
+                const std::function<bool(size_t, Outcome&)>& take,
+                const std::function<bool()>& keepWaiting = nullptr) {
   if (workers <= 1 || count <= 1) {
     std::function<Outcome(size_t)> work = makeWorker();
     for (size_t i = 0; i < count; ++i) {
@@ -59,14 +65,22 @@ bool RunInOrder(size_t count, int workers,
   bool completed = true;
   for (size_t i = 0; i < count; ++i) {
     Outcome outcome;
+    bool arrived = false;
     {
       std::unique_lock lock(mutex);
-      changed.wait(lock, [&] { return done.count(i) > 0; });
-      auto found = done.find(i);
-      outcome = std::move(found->second);
-      done.erase(found);
+      while (!(arrived = changed.wait_for(lock, kWaitingPollInterval, [&] { return done.count(i) > 0; }))) {
+        lock.unlock();
+        bool wait = !keepWaiting || keepWaiting();
+        lock.lock();
+        if (!wait) break;
+      }
+      if (arrived) {
+        auto found = done.find(i);
+        outcome = std::move(found->second);
+        done.erase(found);
+      }
     }
-    bool goOn = take(i, outcome);
+    bool goOn = arrived && take(i, outcome);
     std::lock_guard lock(mutex);
     nextToTake = i + 1;
     if (!goOn) {

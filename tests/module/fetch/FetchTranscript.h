@@ -48,7 +48,7 @@ inline ExpectedFetch ExpectFetch(const fs::path& archive, const std::string& sur
                                     std::uint64_t d) {
     if (phase == 0)
       expected.progress += Format("\r  hierarchy: %llu nodes, %llu stored pts   ", a, b);
-    else if (a % 4 == 0 || a == b)
+    else if (phase == kProgressTile && (a % 4 == 0 || a == b))
       expected.progress += Format("\r  node %llu/%llu  %.1f MB  in-rect %llu    ", a, b, c / 1048576.0, d);
     return true;
   };

@@ -31,8 +31,9 @@ inline ExpectedMirror ExpectMirror(const fs::path& archive, const std::string& s
   WebMercatorBox box;
   QueryBoxForRectangle(zone, {r.xmin, r.ymin, r.xmax, r.ymax}, box);
   expected.files = {"datasets.txt", survey + "/ept.json"};
-  ProgressFn progress = [&expected](std::int32_t, std::uint64_t a, std::uint64_t b, std::uint64_t, std::uint64_t) {
-    expected.progress += Format("\r  hierarchy: %llu nodes, %llu stored pts   ", a, b);
+  ProgressFn progress = [&expected](std::int32_t phase, std::uint64_t a, std::uint64_t b, std::uint64_t,
+                                    std::uint64_t) {
+    if (phase == kProgressHierarchy) expected.progress += Format("\r  hierarchy: %llu nodes, %llu stored pts   ", a, b);
     return true;
   };
   PageSink pages = [&](const std::string& relative, const ByteBuffer&) { expected.files.insert(survey + "/" + relative); };

@@ -26,7 +26,7 @@ FetchRun Fetch(const LoopbackArchive& archive, const StatePlaneZone& zone, const
   FetchRun run;
   ProgressFn progress = [&run, cancelAt](std::int32_t phase, std::uint64_t a, std::uint64_t b, std::uint64_t c,
                                          std::uint64_t d) {
-    run.reports.emplace_back(phase, a, b, c, d);
+    if (phase != kProgressWaiting) run.reports.emplace_back(phase, a, b, c, d);
     return !(phase == kProgressTile && a == cancelAt);
   };
   Fetcher plain = [](const std::string& url, ByteBuffer& bytes) { return HttpsGet(url, bytes); };
@@ -89,6 +89,21 @@ TEST_F(ParallelFetch, CancellationAndAFailingTileEndBothTheSameWay) {
   FetchRun failingParallel = Fetch(archive_, zone_, rect_, true);
   EXPECT_EQ(failing.result.error, L"node fetch failed");
   ExpectSame(failing, failingParallel);
+}
+
+// A tile that does not come keeps the walk waiting, not deaf: a cancel while it waits ends
+// the fetch (once the requests already under way are over).
+TEST_F(ParallelFetch, ACancelWhileATileIsAwaitedEndsTheFetch) {
+  archive_.server().setFault(archive_.tilePath("1-0-0-0"), {pelvartest::FaultKind::kStallBeforeAnswer});
+  bool waited = false;
+  ProgressFn progress = [&waited](std::int32_t phase, std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) {
+    waited = waited || phase == kProgressWaiting;
+    return phase != kProgressWaiting;
+  };
+  EptFetchResult result = FetchEptRectangle(KeepAliveFetcher(), progress, archive_.surveyUrl(), zone_, rect_.xmin,
+                                            rect_.ymin, rect_.xmax, rect_.ymax, KeepAliveTilePool());
+  EXPECT_EQ(result.error, L"cancelled");
+  EXPECT_TRUE(waited);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <tuple>
 
 #include "geo/Projections.h"
+#include "retrieval/ArchiveEndpoints.h"
 #include "retrieval/EptFetch.h"
 #include "tests/module/retrieval/NetworkFixture.h"
 #include "tools/eptgen/EptDataset.h"
@@ -91,7 +93,7 @@ TEST_F(EptFetchTest, BoundedReadReturnsExactlyThePointsInsideTheRectangleEdgesIn
   std::vector<std::uint64_t> levels;
   EptFetchResult result = Fetch(r, [&](std::int32_t phase, std::uint64_t a, std::uint64_t b, std::uint64_t c,
                                        std::uint64_t d) {
-    (phase == 0 ? levels : tiles).push_back(phase == 0 ? b : a);
+    if (phase == kProgressHierarchy || phase == kProgressTile) (phase == 0 ? levels : tiles).push_back(phase == 0 ? b : a);
     return c < UINT64_MAX && d < UINT64_MAX;
   });
   ASSERT_EQ(result.error, L"");
@@ -215,8 +217,11 @@ TEST_F(EptFetchTest, EveryFailureEndsTheCallWithItsText) {
   noHorizontal.replace(noHorizontal.find(dataset.options.srs), dataset.options.srs.size(), "{}");
   server().setBody(metadata, noHorizontal);
   EXPECT_EQ(failure(r), L"");
-  server().setFault(metadata, {FaultKind::kNotFound});
-  EXPECT_EQ(failure(r), L"ept.json fetch failed");
+  const std::wstring host(kArchiveHost, kArchiveHost + std::strlen(kArchiveHost));
+  for (auto [fault, cause] : {std::pair{FaultKind::kNotFound, L"HTTP status 404"}, {FaultKind::kEmptyOk, L"empty answer"}}) {
+    server().setFault(metadata, {fault});
+    EXPECT_EQ(failure(r), L"ept.json fetch failed\n" + host + L": " + cause);
+  }
   server().clearFaults();
 
   server().setFault(ArchivePath(kSurvey + "/ept-hierarchy/0-0-0-0.json"), {FaultKind::kNotFound});
@@ -242,7 +247,7 @@ TEST_F(EptFetchTest, CancellingAfterTheFirstTileStopsTheRead) {
   int tiles = 0;
   EptFetchResult result = Fetch({e - 300, n - 300, e + 300, n + 300},
                                 [&](std::int32_t phase, std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) {
-                                  return phase == 0 || ++tiles < 1;
+                                  return phase != kProgressTile || ++tiles < 1;
                                 });
   EXPECT_EQ(result.error, L"cancelled");
   EXPECT_EQ(result.nodesFetched, 1u);
