@@ -1,6 +1,8 @@
-// Importing a 20,000,000-point LAZ file (LAS 1.4, point format 6, in the drawing's zone)
-// against a plain LASzip read loop plus the cloud file made and written from its points.
-// The file is made once under the build folder.
+// Importing a LAZ file (LAS 1.4, point format 6, in the drawing's zone) against a plain
+// LASzip read loop plus the cloud file made and written from its points, for 5,000,000 and
+// 20,000,000 points. The import's steps run with the decode in the sandboxed decoder program
+// (as PELVARIMPORT does) and, for comparison, in this process. Files are made once under the
+// build folder.
 #include <benchmark/benchmark.h>
 #include <laszip/laszip_api.h>
 
@@ -15,22 +17,22 @@
 #include "lasio/LasDecode.h"
 #include "lasio/LasFile.h"
 #include "lasio/ZonePlan.h"
+#include "lazworker/LazTile.h"
 #include "retrieval/FetchedCloud.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint64_t kPoints = 20000000;
 constexpr std::uint32_t kZoneEpsg = 2269;
 constexpr double kSide = 10000.0;  // feet
 constexpr double kScale = 0.01;
 const fs::path kFolder = fs::path(PELVAR_BUILD_DIR) / "bench-data";
 
-const fs::path& SourceFile() {
-  static const fs::path path = [] {
-    fs::create_directories(kFolder);
-    fs::path file = kFolder / "import-20m.laz";
+fs::path SourceFile(std::uint64_t kPoints) {
+  fs::create_directories(kFolder);
+  fs::path file = kFolder / ("import-" + std::to_string(kPoints) + ".laz");
+  {
     if (fs::exists(file)) return file;
     std::string keys;
     for (std::uint16_t v : {1, 1, 0, 1, 3072, 0, 1, 2269}) keys.append(reinterpret_cast<const char*>(&v), 2);
@@ -67,9 +69,8 @@ const fs::path& SourceFile() {
     laszip_close_writer(w);
     laszip_destroy(w);
     fs::rename(partial, file);
-    return file;
-  }();
-  return path;
+  }
+  return file;
 }
 
 const StatePlaneZone& Zone() { return *FindZoneByEpsg(kZoneEpsg); }
@@ -81,8 +82,20 @@ void WriteCloud(const EptFetchResult& points, const std::string& name) {
 }
 
 // The import's own steps, as PELVARIMPORT runs them once the zone is settled.
+bool DecodeInProcess(const ByteBuffer& bytes, EptFetchResult& points, std::wstring& error) {
+  return DecodeLazTile(
+      bytes,
+      [&points](double x, double y, double z, std::uint8_t cls, std::uint16_t intensity) {
+        points.x.push_back(x), points.y.push_back(y), points.z.push_back(z);
+        points.classes.push_back(cls), points.intensities.push_back(intensity);
+      },
+      error);
+}
+
 void ImportFileSteps(benchmark::State& state) {
-  const fs::path& source = SourceFile();
+  const std::uint64_t kPoints = static_cast<std::uint64_t>(state.range(0));
+  const bool isolated = state.range(1) != 0;
+  const fs::path source = SourceFile(kPoints);
   for (auto _ : state) {
     ByteBuffer bytes;
     ReadWholeFileBytes(source.wstring(), std::uint64_t{8} << 30, bytes);
@@ -91,7 +104,10 @@ void ImportFileSteps(benchmark::State& state) {
     std::optional<FileSystem> system = ReadFileSystem(SystemNamedBy(*facts), error);
     std::optional<ZonePlan> plan = PlanIntoZone(*system, Zone(), error);
     EptFetchResult points;
-    if (!DecodeLasPoints(bytes, points, error)) state.SkipWithError("decode failed");
+    if (!(isolated ? DecodeLasPoints(bytes, points, error) : DecodeInProcess(bytes, points, error))) {
+      state.SkipWithError(std::string(error.begin(), error.end()).c_str());
+      break;
+    }
     ByteBuffer().swap(bytes);
     MapPoints(*plan, points.x.data(), points.y.data(), points.z.data(), points.x.size());
     WriteCloud(points, "imported");
@@ -101,7 +117,8 @@ void ImportFileSteps(benchmark::State& state) {
 
 // A plain LASzip loop into the columns, then the same cloud file.
 void PlainLaszipLoop(benchmark::State& state) {
-  const fs::path& source = SourceFile();
+  const std::uint64_t kPoints = static_cast<std::uint64_t>(state.range(0));
+  const fs::path source = SourceFile(kPoints);
   for (auto _ : state) {
     laszip_POINTER reader = nullptr;
     laszip_BOOL compressed = 0;
@@ -131,5 +148,7 @@ void PlainLaszipLoop(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(ImportFileSteps)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(PlainLaszipLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
+// Arguments: points, and 1 for the sandboxed decoder (0: in this process).
+BENCHMARK(ImportFileSteps)->Args({5000000, 1})->Args({5000000, 0})->Args({20000000, 1})->Args({20000000, 0})
+    ->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(PlainLaszipLoop)->Arg(5000000)->Arg(20000000)->Unit(benchmark::kMillisecond)->Iterations(3);

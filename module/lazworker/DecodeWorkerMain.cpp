@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 
 #include "lazworker/DecodeProtocol.h"
 #include "lazworker/LazTile.h"
@@ -73,8 +74,9 @@ DecodeAnswer Decode(const ByteBuffer& file) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   SandboxLimits limits;
+  if (argc > 1 && std::string_view(argv[1]) == kWholeFileArgument) limits = kWholeFileLimits;
   std::string why;
   // Standard error is closed off by the module, so the reason is only its exit status.
   if (!ApplyResourceLimits(limits, why) || !InstallSyscallFilter(why)) return kExitBroken;
