@@ -241,6 +241,7 @@ int acedGetReal(const ACHAR* prompt, ads_real* result) {
 int acedGetDist(const ads_point base, const ACHAR* prompt, ads_real* result) {
   double value = 0;
   const double* from = base != nullptr ? base : detail::LastPoint();
+  const RubberBandScope band(RubberBandKind::Line, base);
   int rc = GetNumber(prompt, L"\nRequires numeric distance or second point.", [&](const std::wstring& text, double* v) {
     double p[3];
     if (ParseReal(text, &value)) {
@@ -259,6 +260,7 @@ int acedGetDist(const ads_point base, const ACHAR* prompt, ads_real* result) {
 int acedGetAngle(const ads_point base, const ACHAR* prompt, ads_real* result) {
   double radians = 0;
   const double* from = base != nullptr ? base : detail::LastPoint();
+  const RubberBandScope band(RubberBandKind::Line, base);
   int rc = GetNumber(prompt, L"\nRequires numeric angle or second point.", [&](const std::wstring& text, double* v) {
     double degrees, p[3];
     if (ParseReal(text, &degrees)) {

@@ -99,11 +99,12 @@ void CmdPngOut() {
     acutPrintf(L"\nNo drawing is open.");
     return;
   }
-  ACHAR name[1024];
-  std::wstring prompt = std::wstring(L"\nPNG file <") + kDefaultPngName + L">: ";
-  int rc = acedGetString(0, prompt.c_str(), name, 1024);
-  if (rc != RTNORM) return;
-  std::wstring path = name[0] != L'\0' ? name : kDefaultPngName;
+  // A file prompt ("PNG file <view.png>: "), so that the window offers its file dialog.
+  resbuf* rb = acutNewRb(RTSTR);
+  int rc = acedGetFileD(L"PNG file", kDefaultPngName, L"png", 1, rb);
+  std::wstring path = rc == RTNORM && rb->resval.rstring != nullptr ? rb->resval.rstring : L"";
+  acutRelRb(rb);
+  if (path.empty()) return;
   int width = kDefaultImageWidth, height = kDefaultImageHeight;
   if (!AskImageSide(L"width", kDefaultImageWidth, width) || !AskImageSide(L"height", kDefaultImageHeight, height))
     return;

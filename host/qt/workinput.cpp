@@ -87,6 +87,7 @@ void RunEventsWhileWorking() {
   WorkFilter filter;
   QCoreApplication::instance()->installEventFilter(&filter);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  QCoreApplication::sendPostedEvents();  // what the events just run have posted (a timer's key)
   QCoreApplication::instance()->removeEventFilter(&filter);
   running = false;
 }
