@@ -38,20 +38,13 @@ Segment Key(const AcGePoint3d& a, const AcGePoint3d& b) {
   return std::min(Segment{a.x, a.y, b.x, b.y}, Segment{b.x, b.y, a.x, a.y});
 }
 
-// Whether the segment has a point in the rectangle (clipped against its four sides).
+// Whether the segment has a point in the rectangle, sampled finely for the sizes used here.
 bool Crosses(const AcGePoint3d& a, const AcGePoint3d& b, const PlanRect& r) {
-  double t0 = 0, t1 = 1;
-  const double d[2] = {b.x - a.x, b.y - a.y}, lo[2] = {r.minX - a.x, r.minY - a.y}, hi[2] = {r.maxX - a.x, r.maxY - a.y};
-  for (int axis = 0; axis < 2; ++axis) {
-    if (d[axis] == 0) {
-      if (lo[axis] > 0 || hi[axis] < 0) return false;
-      continue;
-    }
-    double enter = lo[axis] / d[axis], leave = hi[axis] / d[axis];
-    if (enter > leave) std::swap(enter, leave);
-    t0 = std::max(t0, enter), t1 = std::min(t1, leave);
+  for (double t = 0; t <= 1; t += 1.0 / 4096) {
+    const double x = a.x + t * (b.x - a.x), y = a.y + t * (b.y - a.y);
+    if (PlanRect{x, y, x, y}.Overlaps(r)) return true;
   }
-  return t0 <= t1;
+  return false;
 }
 
 std::set<Segment> Drawn(TinWireframe& wireframe, const PlanView& view) {
@@ -128,22 +121,21 @@ TEST(TinWireframe, DenseEdgesGiveWayToTheOutlineAndAMeshOnRoundStepsWithoutTrian
 
 class SurfaceDrawing : public CivilFixture {
  protected:
-  AcDbObjectId Surface(std::vector<AcGePoint3d> points, const wchar_t* layer, Adesk::UInt16 colour) {
-    auto* surface = new AeccDbSurfaceTin();
-    surface->addVertices(points);
-    EXPECT_EQ(surface->setLayer(layer), Acad::eOk);
-    surface->setColorIndex(colour);
-    return Append(surface);
-  }
-  void AddLayer(const wchar_t* name, Adesk::UInt16 colour) {
+  // A surface of the points on a new layer of the given colour.
+  AcDbObjectId Surface(const std::vector<AcGePoint3d>& points, Adesk::UInt16 layerColour, Adesk::UInt16 colour) {
     AcDbLayerTable* layers = nullptr;
-    ASSERT_EQ(db->getLayerTable(layers, AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(db->getLayerTable(layers, AcDb::kForWrite), Acad::eOk);
     auto* layer = new AcDbLayerTableRecord();
-    layer->setName(name);
-    layer->setColorIndex(colour);
-    ASSERT_EQ(layers->add(layer), Acad::eOk);
+    layer->setName(L"EG");
+    layer->setColorIndex(layerColour);
+    EXPECT_EQ(layers->add(layer), Acad::eOk);
     layer->close();
     layers->close();
+    auto* surface = new AeccDbSurfaceTin();
+    surface->addVertices(points);
+    EXPECT_EQ(surface->setLayer(L"EG"), Acad::eOk);
+    surface->setColorIndex(colour);
+    return Append(surface);
   }
   // The colours of a 200 x 200 image of the view, with the count of pixels of each.
   std::map<std::tuple<int, int, int>, int> Colours(const pelvarhost::ViewRecord& view) {
@@ -173,8 +165,7 @@ TEST_F(SurfaceDrawing, ASurfaceIsDrawnInItsColourWithTheGroundShowingThrough) {
     SCOPED_TRACE(c.name);
     db = std::make_unique<AcDbDatabase>();
     acdbHostApplicationServices()->setWorkingDatabase(db.get());
-    AddLayer(L"EG", 3);
-    Surface(JitteredGrid(120, false), L"EG", c.entityColour);
+    Surface(JitteredGrid(120, false), 3, c.entityColour);
     const auto colours = Colours(c.view);
     ASSERT_EQ(colours.size(), 1u);
     EXPECT_EQ(colours.begin()->first, c.colour);
@@ -183,7 +174,7 @@ TEST_F(SurfaceDrawing, ASurfaceIsDrawnInItsColourWithTheGroundShowingThrough) {
 }
 
 TEST_F(SurfaceDrawing, TheKeptWireframeFollowsNewVertices) {
-  const AcDbObjectId id = Surface(JitteredGrid(40, false), L"0", 7);
+  const AcDbObjectId id = Surface(JitteredGrid(40, false), 7, AcDb::kColorByLayer);
   const pelvarhost::ViewRecord east{60, 20, 40};  // x 40 to 80, beside the first vertices
   EXPECT_TRUE(Colours(east).empty());
   AeccDbSurfaceTin* surface = nullptr;
