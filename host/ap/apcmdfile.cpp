@@ -11,6 +11,7 @@
 #include "hostcmdline.h"
 #include "hostcommands.h"
 #include "rxmodule.h"
+#include "wideutf8.h"
 
 namespace pelvarhost {
 namespace {
@@ -19,8 +20,9 @@ namespace {
 // was named.
 std::wstring AbsolutePath(const std::wstring& path) {
   std::error_code ec;
-  std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
-  return ec ? path : absolute.lexically_normal().wstring();
+  // Through UTF-8, whatever the locale: a wide path never meets the locale's conversion.
+  std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(WideToUtf8(path)), ec);
+  return ec ? path : Utf8ToWide(absolute.lexically_normal().string());
 }
 
 }  // namespace

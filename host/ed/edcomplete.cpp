@@ -38,7 +38,7 @@ std::vector<std::wstring> CommandNamesStartingWith(std::wstring_view word) {
 fs::path BaseFolder() {
   const FileRequest* request = detail::CurrentFileRequest();
   if (request == nullptr || request->start.empty()) return fs::path(".");
-  fs::path start(request->start);
+  fs::path start(WideToUtf8(request->start));
   std::error_code ec;
   if (request->start.back() == L'/' || fs::is_directory(start, ec)) return start;
   return start.parent_path().empty() ? fs::path(".") : start.parent_path();
@@ -56,7 +56,7 @@ int Rank(const fs::directory_entry& entry) {
   if (entry.is_directory(ec)) return 1;
   const FileRequest* request = detail::CurrentFileRequest();
   if (request != nullptr && !request->extension.empty() &&
-      detail::ToUpper(entry.path().extension().wstring()) == detail::ToUpper(L"." + request->extension))
+      detail::ToUpper(Utf8ToWide(entry.path().extension().string())) == detail::ToUpper(L"." + request->extension))
     return 0;
   return 2;
 }
@@ -66,11 +66,11 @@ std::vector<std::wstring> FileNamesStartingWith(std::wstring_view word) {
   size_t slash = expanded.rfind(L'/');
   std::wstring typedFolder = slash == std::wstring::npos ? std::wstring() : expanded.substr(0, slash + 1);
   std::wstring prefix = slash == std::wstring::npos ? expanded : expanded.substr(slash + 1);
-  fs::path folder = !typedFolder.empty() && typedFolder[0] == L'/' ? fs::path(typedFolder) : BaseFolder() / typedFolder;
+  fs::path folder = !typedFolder.empty() && typedFolder[0] == L'/' ? fs::path(WideToUtf8(typedFolder)) : BaseFolder() / WideToUtf8(typedFolder);
   std::vector<std::pair<int, std::wstring>> found;
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-    std::wstring name = entry.path().filename().wstring();
+    std::wstring name = Utf8ToWide(entry.path().filename().string());
     if (name.compare(0, prefix.size(), prefix) != 0 || (prefix.empty() && name[0] == L'.')) continue;
     int rank = Rank(entry);
     found.emplace_back(rank, typedFolder + name + (rank == 1 ? L"/" : L""));

@@ -299,6 +299,17 @@ int acedGetInt(const ACHAR* prompt, int* result) {
   return rc;
 }
 
+namespace {
+
+// The longest file name a file prompt takes, as a 1024-character buffer would.
+constexpr size_t kMaxFileAnswerLength = 1023;
+
+void RefuseTooLong(size_t length, size_t most) {
+  detail::Refuse(FormatWide(L"\nThe answer is too long: %zu characters, at most %zu.", length, most));
+}
+
+}  // namespace
+
 int acedGetString(int cronly, const ACHAR* prompt, ACHAR* result, size_t bufLen) {
   TakeInitGet();
   if (result == nullptr || bufLen == 0) return RTERROR;
@@ -308,8 +319,7 @@ int acedGetString(int cronly, const ACHAR* prompt, ACHAR* result, size_t bufLen)
                                                                              : detail::AnswerEnd::SpaceOrLine);
     if (answer.cancelled) return RTCAN;
     if (answer.text.size() < bufLen) return CopyOut(answer.text, result, bufLen);
-    detail::Refuse(FormatWide(L"\nThe answer is too long: %zu characters, at most %zu.", answer.text.size(),
-                              bufLen - 1));
+    RefuseTooLong(answer.text.size(), bufLen - 1);
   }
 }
 
@@ -329,6 +339,10 @@ int acedGetFileD(const ACHAR* title, const ACHAR* defaultPath, const ACHAR* ext,
     std::optional<detail::Answer> chosen = detail::AnswerFromFileChooser(prompt, request);
     detail::Answer answer = chosen ? *chosen : detail::ReadAnswer(prompt, detail::AnswerEnd::Line);
     if (answer.cancelled) return RTCAN;
+    if (answer.text.size() > kMaxFileAnswerLength) {
+      RefuseTooLong(answer.text.size(), kMaxFileAnswerLength);
+      continue;
+    }
     std::string path;
     if (answer.text.empty()) {
       if (defaultIsFolder) return RTCAN;  // nothing chosen: as the dialog's Cancel

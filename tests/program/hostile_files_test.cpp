@@ -34,7 +34,7 @@ TEST(HostileFiles, WhatCannotBeReadOrWrittenIsReportedAndTheRunGoesOnOrEndsWithS
       {"a FIFO as the drawing", "", "", {"fifo.pvd"}, "mkfifo fifo.pvd", 1, "cannot open drawing fifo.pvd"},
       {"a FIFO as the script", "", "", {}, "rm script.scr; mkfifo script.scr", 1, "cannot read script"},
       {"a save beyond the file-size limit", Points(100) + "SAVEAS\nbig.pvd\n", "POINT 5,5\nSAVE\nPOINT 6,6\n",
-       {"big.pvd"}, "ulimit -f 2", 0, "Cannot save big.pvd: cannot write \"big.pvd\": File too large\nCommand: POINT"},
+       {"big.pvd"}, "ulimit -f 2", 0, "big.pvd\": File too large\nCommand: POINT"},
       {"an export beyond the file-size limit", Points(100) + "DXFOUT site.dxf\nSAVEAS\nbig.pvd\n",
        "POINT 5,5\nDXFOUT site.dxf\n", {"big.pvd"}, "ulimit -f 2", 0,
        "DXFOUT failed: cannot write \"site.dxf\": File too large"},
