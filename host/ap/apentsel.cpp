@@ -32,12 +32,12 @@ bool SegmentMeetsBox(const AcGePoint3d& a, const AcGePoint3d& b, const AcGePoint
   return true;
 }
 
-// A curve is hit where its plan view crosses the pick box, whatever its elevation: the
-// box is a square on the screen, not a cube in space.
-bool CurveMeetsBox(const AcDbCurve& curve, const AcGePoint3d& pick, double halfSize, bool* known) {
+// An entity drawn as lines (a curve, a surface's border) is hit where its plan view crosses
+// the pick box, whatever its elevation: the box is a square on the screen, not a cube in space.
+bool WireframeMeetsBox(const AcDbEntity& entity, const AcGePoint3d& pick, double halfSize, bool* known) {
   AcArray<AcGePoint3dArray> polylines;
   AcGePoint3dArray points;
-  curve.getWireframe(polylines, points);
+  entity.getWireframe(polylines, points);
   *known = polylines.length() > 0;
   for (int i = 0; i < polylines.length(); ++i) {
     const AcGePoint3dArray& chain = polylines[i];
@@ -48,11 +48,9 @@ bool CurveMeetsBox(const AcDbCurve& curve, const AcGePoint3d& pick, double halfS
 }
 
 bool WithinPickBox(const AcDbEntity& entity, const AcGePoint3d& pick, double halfSize) {
-  if (const AcDbCurve* curve = AcDbCurve::cast(&entity)) {
-    bool known = false;
-    bool hit = CurveMeetsBox(*curve, pick, halfSize, &known);
-    if (known) return hit;
-  }
+  bool known = false;
+  const bool hit = WireframeMeetsBox(entity, pick, halfSize, &known);
+  if (known) return hit;
   AcDbExtents extents;
   if (entity.getGeomExtents(extents) != Acad::eOk) return false;
   return pick.x >= extents.minPoint().x - halfSize && pick.x <= extents.maxPoint().x + halfSize &&

@@ -113,6 +113,16 @@ void AeccDbSurfaceTin::subViewportDraw(AcGiViewportDraw* draw) {
   });
 }
 
+void AeccDbSurfaceTin::getWireframe(AcArray<AcGePoint3dArray>& polylines, AcGePoint3dArray&) const {
+  assertReadEnabled();
+  wireframe().DrawOutline([&polylines](const AcGePoint3d& from, const AcGePoint3d& to) {
+    AcGePoint3dArray segment;
+    segment.append(from);
+    segment.append(to);
+    polylines.append(segment);
+  });
+}
+
 Acad::ErrorStatus AeccDbSurfaceTin::subGetGeomExtents(AcDbExtents& extents) const {
   assertReadEnabled();
   if (m_tin.Vertices().empty()) return Acad::eInvalidExtents;

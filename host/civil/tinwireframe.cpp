@@ -149,6 +149,10 @@ double TinWireframe::MeshStep(double pixelsPerUnit) {
   return 10.0 * decade;
 }
 
+void TinWireframe::DrawOutline(const SegmentSink& segment) const {
+  for (const TinEdge& edge : outline_) segment(vertices_[edge[0]], vertices_[edge[1]]);
+}
+
 // The mesh lines sit on multiples of the step, so that they stay in place when the view pans.
 void TinWireframe::DrawOutlineAndMesh(const PlanView& view, const SegmentSink& segment) const {
   for (const TinEdge& edge : outline_)

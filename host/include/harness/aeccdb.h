@@ -46,6 +46,9 @@ class AeccDbSurfaceTin : public AeccDbSurface {
 
   Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
   Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
+  // The outline, one segment per hull edge: a surface is picked by its border, as the
+  // clouds and objects inside it stay pickable.
+  void getWireframe(AcArray<AcGePoint3dArray>& polylines, AcGePoint3dArray& points) const override;
 
  protected:
   void subList(std::vector<std::wstring>& lines) const override;

@@ -50,6 +50,8 @@ class TinWireframe {
   // Hands out the segments that show the surface in the view; segments wholly outside the
   // view are mostly left out, never one that crosses it.
   void Draw(const PlanView& view, const SegmentSink& segment);
+  // Hands out the segments of the outline (the vertices' convex hull), wherever they lie.
+  void DrawOutline(const SegmentSink& segment) const;
   // Whether the vertices make any triangle (three of them not on one line).
   bool HasFaces() const { return outline_.size() >= 3; }
   // Judged by the mean edge length of a Delaunay triangulation of as many vertices spread

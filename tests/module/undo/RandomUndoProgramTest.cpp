@@ -108,7 +108,7 @@ TEST_F(UndoProgram, UndoingEveryRandomCommandGivesBackTheDrawingAndRedoingGivesT
   for (int i = 0; i < 300; ++i) script += maker.Next(model);
   script += "SAVEAS after.pvd\nUNDO\n100000\nSAVEAS undone.pvd\nREDO 100000\nSAVEAS redone.pvd\n";
   pelvartest::PelvarRun run = Run(script, {drawing.string()});
-  EXPECT_EQ(run.out.find("Unknown command"), std::string::npos) << "a command lost its answers";
+  EXPECT_EQ(run.out.find("Unknown command"), std::string::npos) << "a command lost its answers\n" << run.out.substr(0, 2500);
   EXPECT_NE(run.out.find("Everything has been undone."), std::string::npos);
   EXPECT_TRUE(SameBytes(home_ / "undone.pvd", home_ / "before.pvd"));
   EXPECT_TRUE(SameBytes(home_ / "redone.pvd", home_ / "after.pvd"));
@@ -145,7 +145,7 @@ TEST_F(UndoProgram, UndoAndRedoAtRandomPointsLeadToTheStatesTheTestKept) {
     ++current;
   }
   pelvartest::PelvarRun run = Run(script, {drawing.string()});
-  EXPECT_EQ(run.out.find("Unknown command"), std::string::npos) << "a command lost its answers";
+  EXPECT_EQ(run.out.find("Unknown command"), std::string::npos) << "a command lost its answers\n" << run.out.substr(0, 2500);
   for (const auto& [saved, expected] : checks)
     EXPECT_TRUE(SameBytes(home_ / saved, home_ / expected)) << saved << " is not " << expected;
 }
