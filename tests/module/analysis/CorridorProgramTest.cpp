@@ -50,7 +50,8 @@ TEST_F(AnalysisProgram, CorridorProfileFollowsTheDecksMedianAndMaximum) {
   const terrain::Cloud cloud = DeckCloud();
   std::string out = Run(Attach(cloud, "deck.kmt") + "LINE\n1100,2500\n1200,2500\n\n"
                         "PELVARPROFC\n\n1150,2500\n\n10\nMedian\n\nCIVILLIST\nLANDXMLOUT\nprofc.xml\n"
-                        "PELVARPROFC\n\n1150,2500\n3\n10\n\nNo\nLIST\nALL\n");
+                        // the feature line lies on the centreline and is picked first: erased, the line is
+                        "ERASE\n1150,2500\n\nPELVARPROFC\n\n1150,2500\n3\n10\n\nNo\nLIST\nALL\n");
   const std::string median = From(out, "PELVARPROFC");
   EXPECT_EQ(median.substr(0, median.find("Command: CIVILLIST")),
             std::string(kTitle) + "1150,2500\nCorridor half-width, ft <5>: \nStation step, ft <5>: 10\n"
