@@ -8,6 +8,7 @@
 #include "entity/OpenedObject.h"
 #include "lasio/DemWrite.h"
 #include "lasio/ExportFile.h"
+#include "lasio/OutputName.h"
 #include "lasio/ProjObjects.h"
 #include "retrieval/CommandSteps.h"
 
@@ -17,18 +18,6 @@ constexpr const ACHAR* kDemTitle = L"Write a cloud's ground grid as a GeoTIFF DE
 constexpr const ACHAR* kFileTitle = L"GeoTIFF DEM to write";
 constexpr const ACHAR* kTiffExtension = L"tif";
 constexpr int kMaxDemNames = 10000;
-
-std::wstring AskDemName(const std::wstring& cloudPath) {
-  size_t dot = cloudPath.rfind(L'.');
-  std::wstring suggested = (dot == std::wstring::npos ? cloudPath : cloudPath.substr(0, dot)) + L"_dem.tif";
-  resbuf* result = acutNewRb(RTSTR);
-  std::wstring path;
-  if (acedGetFileD(kFileTitle, suggested.c_str(), kTiffExtension, 1, result) == RTNORM &&
-      result->restype == RTSTR && result->resval.rstring != nullptr)
-    path = result->resval.rstring;
-  acutRelRb(result);
-  return path;
-}
 
 void WriteDem(const Pelvar& cloud) {
   KmqDataPtr data = cloud.CloudData();
@@ -45,7 +34,7 @@ void WriteDem(const Pelvar& cloud) {
     acutPrintf(L"\nThe cloud's EPSG:%u is not in the zone table; no DEM written.", data->epsg);
     return;
   }
-  std::wstring path = AskDemName(cloud.cloudPath());
+  std::wstring path = AskOutputName(cloud.cloudPath(), L"_dem.tif", kFileTitle, kTiffExtension);
   if (path.empty()) return;
   std::wstring error;
   std::vector<std::uint8_t> bytes = EncodeDem(*data, ZoneWkt(*zone), error);

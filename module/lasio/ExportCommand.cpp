@@ -9,6 +9,7 @@
 #include "entity/OpenedObject.h"
 #include "entity/Visibility.h"
 #include "lasio/ExportFile.h"
+#include "lasio/OutputName.h"
 #include "lasio/LasWrite.h"
 #include "lasio/ProjObjects.h"
 #include "retrieval/CommandSteps.h"
@@ -32,18 +33,6 @@ std::optional<CropRect> AskExportRectangle(const KmqData& data, const AcGeMatrix
   const AcGePoint3d a = toCloud * AcGePoint3d(first[0], first[1], 0.0);
   const AcGePoint3d b = toCloud * AcGePoint3d(opposite[0], opposite[1], 0.0);
   return CropRectOf(a.x, a.y, b.x, b.y);
-}
-
-std::wstring AskLasName(const std::wstring& cloudPath) {
-  size_t dot = cloudPath.rfind(L'.');
-  std::wstring suggested = (dot == std::wstring::npos ? cloudPath : cloudPath.substr(0, dot)) + L".laz";
-  resbuf* result = acutNewRb(RTSTR);
-  std::wstring path;
-  if (acedGetFileD(kFileTitle, suggested.c_str(), kDefaultExtension, 1, result) == RTNORM &&
-      result->restype == RTSTR && result->resval.rstring != nullptr)
-    path = result->resval.rstring;
-  acutRelRb(result);
-  return path;
 }
 
 LasAxes AxesOf(const KmqData& data) {
@@ -70,7 +59,7 @@ void ExportCloud(const Pelvar& cloud) {
     acutPrintf(L"\nNo points inside the rectangle.");
     return;
   }
-  std::wstring path = AskLasName(cloud.cloudPath());
+  std::wstring path = AskOutputName(cloud.cloudPath(), L".laz", kFileTitle, kDefaultExtension);
   if (path.empty()) return;
   std::optional<bool> compressed = CompressedByName(path);
   if (!compressed) {
