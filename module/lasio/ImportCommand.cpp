@@ -25,7 +25,7 @@ namespace {
 constexpr const ACHAR* kFileTitle = L"LAS or LAZ file to import (Enter ends)";
 constexpr const ACHAR* kLasExtension = L"las";
 // The sandboxed decoder takes requests up to this size.
-constexpr std::uint64_t kMaxFileBytes = kMaxRequestBytes;
+constexpr std::uint64_t kMaxFileBytes = kMaxWholeFileRequestBytes;
 constexpr size_t kPointsPerChunk = 1000000;
 constexpr int kMaxImportNames = 10000;
 constexpr const wchar_t* kNotLas = L"not a LAS or LAZ file.";

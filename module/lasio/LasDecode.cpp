@@ -12,7 +12,8 @@ constexpr std::chrono::milliseconds kFileDecodeTimeout{600000};
 
 bool DecodeLasPoints(const ByteBuffer& bytes, EptFetchResult& points, std::wstring& error) {
   LasPointSet records;
-  IsolatedLazDecoder decoder({DecoderProgramBesideModule(), kWholeFileArgument}, kFileDecodeTimeout);
+  IsolatedLazDecoder decoder({DecoderProgramBesideModule(), kWholeFileArgument}, kFileDecodeTimeout,
+                             kMaxWholeFileRequestBytes);
   if (!decoder.decodeRecords(bytes, records, error)) return false;
   const size_t n = records.points.size();
   points.x.resize(n), points.y.resize(n), points.z.resize(n), points.classes.resize(n), points.intensities.resize(n);

@@ -17,8 +17,11 @@ using FrameBytes = std::vector<std::uint8_t>;
 inline constexpr char kLazDecodeFailed[] = "laz decode failed";
 
 inline constexpr size_t kFrameLengthSize = sizeof(std::uint64_t);
-// No file larger than this is sent to the decoder, and no answer longer than this is read.
+// No tile larger than this is sent to the decoder, and no answer longer than this is read.
 inline constexpr std::uint64_t kMaxRequestBytes = std::uint64_t{512} << 20;
+// A user's whole file may be larger: 50,000,000 points of the longest standard record (67
+// bytes) with their header and records fit.
+inline constexpr std::uint64_t kMaxWholeFileRequestBytes = std::uint64_t{4} << 30;
 inline constexpr std::uint64_t kMaxAnswerBytes = std::uint64_t{1} << 30;
 // The longest failure text an answer may carry.
 inline constexpr size_t kMaxAnswerErrorBytes = 1024;

@@ -47,11 +47,11 @@ bool WriteExactly(const std::uint8_t* from, size_t size) {
   return true;
 }
 
-bool ReadRequest(ByteBuffer& file) {
+bool ReadRequest(ByteBuffer& file, std::uint64_t maxBytes) {
   std::uint8_t prefix[kFrameLengthSize];
   if (!ReadExactly(prefix, sizeof prefix)) return false;
   std::uint64_t length = GetFrameLength(prefix);
-  if (length > kMaxRequestBytes) return false;
+  if (length > maxBytes) return false;
   file.resize(length);
   return ReadExactly(file.data(), file.size());
 }
@@ -76,12 +76,16 @@ DecodeAnswer Decode(const ByteBuffer& file) {
 
 int main(int argc, char** argv) {
   SandboxLimits limits;
-  if (argc > 1 && std::string_view(argv[1]) == kWholeFileArgument) limits = kWholeFileLimits;
+  std::uint64_t maxRequestBytes = kMaxRequestBytes;
+  if (argc > 1 && std::string_view(argv[1]) == kWholeFileArgument) {
+    limits = kWholeFileLimits;
+    maxRequestBytes = kMaxWholeFileRequestBytes;
+  }
   std::string why;
   // Standard error is closed off by the module, so the reason is only its exit status.
   if (!ApplyResourceLimits(limits, why) || !InstallSyscallFilter(why)) return kExitBroken;
   ByteBuffer file;
-  while (ReadRequest(file)) {
+  while (ReadRequest(file, maxRequestBytes)) {
     if (!AllowCpuSecondsFromNow(limits.cpuSecondsPerFile)) return kExitBroken;
     if (!WriteAnswer(EncodeDecodeAnswer(Decode(file)))) return kExitBroken;
   }

@@ -13,7 +13,7 @@ struct SandboxLimits {
 // The decoder program's first argument that asks for room and time for a user's whole
 // file (up to the largest request and answer) rather than a tile.
 inline constexpr char kWholeFileArgument[] = "--whole-file";
-inline constexpr SandboxLimits kWholeFileLimits{6ull << 30, 600};
+inline constexpr SandboxLimits kWholeFileLimits{12ull << 30, 600};
 
 // Sets the limits that hold for the program's whole life: address space (left to the
 // sanitizer's own allocation bound in sanitizer builds, whose shadow memory needs far more),

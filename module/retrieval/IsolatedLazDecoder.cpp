@@ -19,14 +19,15 @@ std::string DecoderProgramBesideModule() {
   return (module.parent_path() / kDecoderProgramName).string();
 }
 
-IsolatedLazDecoder::IsolatedLazDecoder(std::vector<std::string> command, std::chrono::milliseconds timeout)
-    : process_(std::move(command), timeout) {}
+IsolatedLazDecoder::IsolatedLazDecoder(std::vector<std::string> command, std::chrono::milliseconds timeout,
+                                       std::uint64_t maxRequestBytes)
+    : process_(std::move(command), timeout), maxRequestBytes_(maxRequestBytes) {}
 
 bool IsolatedLazDecoder::decodeRecords(const ByteBuffer& file, LasPointSet& points, std::wstring& error) {
   points = LasPointSet{};
   DecodeAnswer answer;
   std::string why;
-  if (file.size() > kMaxRequestBytes || !process_.exchange(file.data(), file.size(), answer_) ||
+  if (file.size() > maxRequestBytes_ || !process_.exchange(file.data(), file.size(), answer_) ||
       !ParseDecodeAnswer(answer_.data(), answer_.size(), answer, why)) {
     process_.stop();
     error = kErrLazDecode;

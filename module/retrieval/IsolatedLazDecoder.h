@@ -6,9 +6,11 @@
 // One decoder serves one thread at a time.
 #pragma once
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "lazworker/DecodeProtocol.h"
 #include "lazworker/LasRecords.h"
 #include "retrieval/ByteSource.h"
 #include "retrieval/DecoderProcess.h"
@@ -22,8 +24,10 @@ std::string DecoderProgramBesideModule();
 
 class IsolatedLazDecoder {
  public:
+  // A file longer than `maxRequestBytes` is not sent (the worker refuses longer ones too).
   explicit IsolatedLazDecoder(std::vector<std::string> command = {DecoderProgramBesideModule()},
-                              std::chrono::milliseconds timeout = kDecodeTimeout);
+                              std::chrono::milliseconds timeout = kDecodeTimeout,
+                              std::uint64_t maxRequestBytes = kMaxRequestBytes);
 
   // Every record of a whole LAS or LAZ file. False, with `error` set, when the file cannot
   // be decoded whole: the decoder's own text when it refused the file (`points` then holds
@@ -39,5 +43,6 @@ class IsolatedLazDecoder {
 
  private:
   DecoderProcess process_;
+  std::uint64_t maxRequestBytes_;
   FrameBytes answer_;
 };
