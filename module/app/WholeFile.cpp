@@ -14,24 +14,17 @@ bool WriteNewWholeFile(const std::wstring& path, std::span<const std::uint8_t> b
   return pvWriteNewFileW(&name, 1, bytes.data(), bytes.size(), nullptr) == 0;
 }
 
-int WriteFirstFreeFile(const std::vector<std::wstring>& paths, std::span<const std::uint8_t> bytes,
-                       std::wstring& failed) {
-  failed.clear();
-  std::vector<const wchar_t*> names;
-  for (const std::wstring& path : paths) names.push_back(path.c_str());
-  size_t chosen = 0;
-  const errno_t status = pvWriteNewFileW(names.data(), names.size(), bytes.data(), bytes.size(), &chosen);
-  if (status == 0) return static_cast<int>(chosen);
-  if (!paths.empty()) failed = paths.front();
-  return -1;
-}
-
 std::wstring WriteUnderFirstFreeName(const std::function<std::wstring(int)>& nameFor, int maxNames,
                                      std::span<const std::uint8_t> bytes, std::wstring& failedPath) {
-  std::vector<std::wstring> names;
-  for (int k = 1; k <= maxNames; ++k) names.push_back(nameFor(k));
-  const int chosen = WriteFirstFreeFile(names, bytes, failedPath);
-  return chosen < 0 ? std::wstring() : names[static_cast<size_t>(chosen)];
+  std::vector<std::wstring> paths;
+  for (int k = 1; k <= maxNames; ++k) paths.push_back(nameFor(k));
+  std::vector<const wchar_t*> names;
+  for (const std::wstring& path : paths) names.push_back(path.c_str());
+  failedPath.clear();
+  size_t chosen = 0;
+  if (pvWriteNewFileW(names.data(), names.size(), bytes.data(), bytes.size(), &chosen) == 0) return paths[chosen];
+  if (!paths.empty()) failedPath = paths.front();
+  return {};
 }
 
 bool ReadWholeFileBytes(const std::wstring& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes) {

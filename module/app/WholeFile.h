@@ -15,16 +15,10 @@ bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> byte
 // when `path` is taken.
 bool WriteNewWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes);
 
-// Writes the bytes once as a new file at the first of `paths` (all in one folder) not taken:
-// its index, or -1 (nothing left behind) on a failure or when every name is taken, with
-// `failed` then the first path.
-int WriteFirstFreeFile(const std::vector<std::wstring>& paths, std::span<const std::uint8_t> bytes,
-                       std::wstring& failed);
-
 // Writes the bytes whole under the first of the names nameFor(1), nameFor(2), ... (at most
 // `maxNames` tried) that no file has yet, so that no earlier file is replaced. The path
-// written, or empty with `failedPath` set to the path that could not be written (nothing is
-// left behind).
+// written, or empty (nothing left behind) on a failure or when every name is taken, with
+// `failedPath` then the first name.
 std::wstring WriteUnderFirstFreeName(const std::function<std::wstring(int)>& nameFor, int maxNames,
                                      std::span<const std::uint8_t> bytes, std::wstring& failedPath);
 

@@ -18,11 +18,11 @@ TEST(DemProgram, TheGroundGridComesBackCellByCellWithItsPlaceAndSystem) {
   for (bool ground : {true, false}) {
     SCOPED_TRACE(ground);
     TempFolder home("dem");
-    LasSpec spec;
-    spec.vlrs = {GeoKeyVlr({{3072, 2269}})};
+    LasShape shape;
+    shape.vlrs = {GeoKeyVlr({{3072, 2269}})};
     std::vector<GeoPoint> geo = GeoPoints(800, false);
     for (GeoPoint& g : geo) g.cls = ground ? g.cls : 6;
-    WriteLas(home / "site.las", spec, FilePoints(geo, "EPSG:2269", 0.3048));
+    WriteLas(home / "site.las", shape, FilePoints(geo, "EPSG:2269", 0.3048));
     PelvarRun run = RunPelvar(home.path(), "PELVARIMPORT\n" + (home / "site.las").string() + "\n\nPELVARDEM\n\n" +
                                                (home / "site.tif").string() + "\n");
     EXPECT_NE(run.out.find(ground ? "DEM of " : "The cloud has no ground grid; no DEM written."), std::string::npos);

@@ -13,13 +13,13 @@ using pelvartest::TempFolder;
 
 TEST(ExportProgram, ExportedFilesHoldTheCloudsPointsClassesAndZone) {
   TempFolder home("export");
-  LasSpec spec;
-  spec.versionMinor = 4;
-  spec.pointFormat = 6;
-  spec.vlrs = {GeoKeyVlr({{3072, 2269}})};
+  LasShape shape;
+  shape.versionMinor = 4;
+  shape.pointFormat = 6;
+  shape.vlrs = {GeoKeyVlr({{3072, 2269}})};
   std::vector<GeoPoint> geo = GeoPoints(600, true);
   std::vector<SamplePoint> original = FilePoints(geo, "EPSG:2269", 0.3048);
-  WriteLas(home / "source.las", spec, original);
+  WriteLas(home / "source.las", shape, original);
   // The west part of the cloud is reclassified in the drawing: the export carries that edit.
   double westOf = original[10].x;
   std::string reclass = "PELVARRECLASS\nNumber\n17\n" + std::to_string(westOf - 5000) + ",0\n" +
@@ -44,8 +44,8 @@ TEST(ExportProgram, ExportedFilesHoldTheCloudsPointsClassesAndZone) {
     EXPECT_STREQ(proj_get_id_code(crs.get(), 0), "2269");
     ASSERT_EQ(back.points.size(), cloud->pointCount);
     // A code step of the cloud file, and the source file's own rounding.
-    double step[3] = {cloud->sizeX / 65535.0 + spec.scale, cloud->sizeY / 65535.0 + spec.scale,
-                      cloud->sizeZ / 65535.0 + spec.scale};
+    double step[3] = {cloud->sizeX / 65535.0 + shape.scale, cloud->sizeY / 65535.0 + shape.scale,
+                      cloud->sizeZ / 65535.0 + shape.scale};
     int wrong = 0;
     for (std::uint32_t i = 0; i < cloud->pointCount; ++i) {
       const KmqPoint& p = cloud->points[i];

@@ -16,11 +16,11 @@ using pelvartest::TempFolder;
 namespace fs = std::filesystem;
 
 void WriteZoneFile(const fs::path& path, std::vector<Vlr> vlrs, bool compressed = false) {
-  LasSpec spec;
-  spec.pointFormat = 3;
-  spec.compressed = compressed;
-  spec.vlrs = std::move(vlrs);
-  WriteLas(path, spec, FilePoints(GeoPoints(400, false), "EPSG:2269", 0.3048));
+  LasShape shape;
+  shape.pointFormat = 3;
+  shape.compressed = compressed;
+  shape.vlrs = std::move(vlrs);
+  WriteLas(path, shape, FilePoints(GeoPoints(400, false), "EPSG:2269", 0.3048));
 }
 
 void Patch(const fs::path& path, std::size_t at, const std::string& bytes) {

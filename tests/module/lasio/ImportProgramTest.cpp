@@ -39,15 +39,15 @@ TEST(ImportProgram, EveryPointFormatAndHeaderVersionRoundTrips) {
   TempFolder home("import-formats");
   std::string script = "PELVARIMPORT\n";
   for (int format = 0; format <= 10; ++format) {
-    LasSpec spec;
-    spec.pointFormat = static_cast<std::uint8_t>(format);
-    spec.versionMinor = format >= 6 || format % 2 == 1 ? 4 : 2;
-    spec.legacyCountZero = spec.versionMinor == 4;
-    spec.compressed = format % 2 == 0;
-    spec.vlrs = {spec.versionMinor == 4 ? WktVlr(Wkt1("EPSG:2269")) : GeoKeyVlr({{1024, 1}, {3072, 2269}})};
+    LasShape shape;
+    shape.pointFormat = static_cast<std::uint8_t>(format);
+    shape.versionMinor = format >= 6 || format % 2 == 1 ? 4 : 2;
+    shape.legacyCountZero = shape.versionMinor == 4;
+    shape.compressed = format % 2 == 0;
+    shape.vlrs = {shape.versionMinor == 4 ? WktVlr(Wkt1("EPSG:2269")) : GeoKeyVlr({{1024, 1}, {3072, 2269}})};
     std::vector<GeoPoint> geo = GeoPoints(kPoints, format >= 6);
-    std::string name = "f" + std::to_string(format) + (spec.compressed ? ".laz" : ".las");
-    WriteLas(home / name, spec, FilePoints(geo, "EPSG:2269", 0.3048));
+    std::string name = "f" + std::to_string(format) + (shape.compressed ? ".laz" : ".las");
+    WriteLas(home / name, shape, FilePoints(geo, "EPSG:2269", 0.3048));
     script += (home / name).string() + "\n";
   }
   PelvarRun run = RunPelvar(home.path(), script + "\n");
@@ -92,10 +92,10 @@ TEST(ImportProgram, SystemsAndUnitsComeIntoTheDrawingsZone) {
   std::string script = "CIVILCS\nOR83-NIF\nPELVARIMPORT\n";
   std::vector<GeoPoint> geo = GeoPoints(kPoints, false);
   for (const SystemCase& c : cases) {
-    LasSpec spec;
-    spec.pointFormat = 1;
-    spec.vlrs = c.records();
-    WriteLas(home / (std::string(c.name) + ".las"), spec, FilePoints(geo, c.system, c.heightUnit));
+    LasShape shape;
+    shape.pointFormat = 1;
+    shape.vlrs = c.records();
+    WriteLas(home / (std::string(c.name) + ".las"), shape, FilePoints(geo, c.system, c.heightUnit));
     script += (home / (std::string(c.name) + ".las")).string() + "\n";
   }
   PelvarRun run = RunPelvar(home.path(), script + "\n");

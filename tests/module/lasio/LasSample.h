@@ -26,7 +26,7 @@ struct Vlr {
   std::vector<std::uint8_t> bytes;
 };
 
-struct LasSpec {
+struct LasShape {
   std::uint8_t versionMinor = 2;
   std::uint8_t pointFormat = 0;
   bool compressed = false;
@@ -52,33 +52,33 @@ inline Vlr GeoKeyVlr(const std::vector<std::pair<std::uint16_t, std::uint16_t>>&
 
 inline const std::uint16_t kRecordLengths[] = {20, 28, 26, 34, 57, 63, 30, 36, 38, 59, 67};
 
-inline void WriteLas(const std::filesystem::path& path, const LasSpec& spec, const std::vector<SamplePoint>& points) {
+inline void WriteLas(const std::filesystem::path& path, const LasShape& shape, const std::vector<SamplePoint>& points) {
   laszip_POINTER writer = nullptr;
   ASSERT_EQ(laszip_create(&writer), 0);
   laszip_header* h = nullptr;
   laszip_get_header_pointer(writer, &h);
   h->version_major = 1;
-  h->version_minor = spec.versionMinor;
-  h->header_size = spec.versionMinor >= 4 ? 375 : 227;
+  h->version_minor = shape.versionMinor;
+  h->header_size = shape.versionMinor >= 4 ? 375 : 227;
   h->offset_to_point_data = h->header_size;
-  h->point_data_format = spec.pointFormat;
-  h->point_data_record_length = kRecordLengths[spec.pointFormat];
-  bool extended = spec.pointFormat >= 6;
-  h->number_of_point_records = extended || spec.legacyCountZero ? 0 : static_cast<laszip_U32>(points.size());
+  h->point_data_format = shape.pointFormat;
+  h->point_data_record_length = kRecordLengths[shape.pointFormat];
+  bool extended = shape.pointFormat >= 6;
+  h->number_of_point_records = extended || shape.legacyCountZero ? 0 : static_cast<laszip_U32>(points.size());
   h->extended_number_of_point_records = points.size();
-  h->x_scale_factor = h->y_scale_factor = h->z_scale_factor = spec.scale;
+  h->x_scale_factor = h->y_scale_factor = h->z_scale_factor = shape.scale;
   h->x_offset = std::floor(points.front().x), h->y_offset = std::floor(points.front().y), h->z_offset = 0;
-  for (const Vlr& vlr : spec.vlrs)
+  for (const Vlr& vlr : shape.vlrs)
     ASSERT_EQ(laszip_add_vlr(writer, vlr.owner.c_str(), vlr.record, static_cast<laszip_U16>(vlr.bytes.size()), "test",
                              vlr.bytes.data()), 0);
-  if (spec.compressed) laszip_request_native_extension(writer, 1);
-  ASSERT_EQ(laszip_open_writer(writer, path.c_str(), spec.compressed ? 1 : 0), 0);
+  if (shape.compressed) laszip_request_native_extension(writer, 1);
+  ASSERT_EQ(laszip_open_writer(writer, path.c_str(), shape.compressed ? 1 : 0), 0);
   laszip_point* out = nullptr;
   laszip_get_point_pointer(writer, &out);
   for (const SamplePoint& p : points) {
-    out->X = static_cast<laszip_I32>(std::lround((p.x - h->x_offset) / spec.scale));
-    out->Y = static_cast<laszip_I32>(std::lround((p.y - h->y_offset) / spec.scale));
-    out->Z = static_cast<laszip_I32>(std::lround((p.z - h->z_offset) / spec.scale));
+    out->X = static_cast<laszip_I32>(std::lround((p.x - h->x_offset) / shape.scale));
+    out->Y = static_cast<laszip_I32>(std::lround((p.y - h->y_offset) / shape.scale));
+    out->Z = static_cast<laszip_I32>(std::lround((p.z - h->z_offset) / shape.scale));
     out->intensity = p.intensity;
     if (extended) {
       out->extended_classification = p.cls;
