@@ -86,6 +86,23 @@ class SpawnAttributes {
   bool usable_ = false;
 };
 
+// Moves `size` bytes through the socket with `transfer` (a send or a receive), waiting for
+// `event` while the socket would block: false on an error, the peer's end or the deadline.
+template <typename Byte, typename Transfer>
+bool TransferAll(int socket, Byte* data, size_t size, short event, Clock::time_point deadline, Transfer transfer) {
+  while (size > 0) {
+    const ssize_t moved = transfer(data, size);
+    if (moved > 0) {
+      data += moved;
+      size -= static_cast<size_t>(moved);
+      continue;
+    }
+    if (moved < 0 && errno == EINTR) continue;
+    if (moved == 0 || (errno != EAGAIN && errno != EWOULDBLOCK) || !WaitFor(socket, event, deadline)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 DecoderProcess::DecoderProcess(std::vector<std::string> command, std::chrono::milliseconds timeout)
@@ -133,31 +150,13 @@ void DecoderProcess::stop() {
 }
 
 bool DecoderProcess::sendAll(const std::uint8_t* data, size_t size, Clock::time_point deadline) {
-  while (size > 0) {
-    ssize_t sent = send(socket_, data, size, MSG_NOSIGNAL);
-    if (sent > 0) {
-      data += sent;
-      size -= static_cast<size_t>(sent);
-      continue;
-    }
-    if (sent < 0 && errno == EINTR) continue;
-    if (sent == 0 || (errno != EAGAIN && errno != EWOULDBLOCK) || !WaitFor(socket_, POLLOUT, deadline)) return false;
-  }
-  return true;
+  return TransferAll(socket_, data, size, POLLOUT, deadline,
+                     [this](const std::uint8_t* from, size_t n) { return send(socket_, from, n, MSG_NOSIGNAL); });
 }
 
 bool DecoderProcess::receiveAll(std::uint8_t* data, size_t size, Clock::time_point deadline) {
-  while (size > 0) {
-    ssize_t got = recv(socket_, data, size, 0);
-    if (got > 0) {
-      data += got;
-      size -= static_cast<size_t>(got);
-      continue;
-    }
-    if (got < 0 && errno == EINTR) continue;
-    if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK) || !WaitFor(socket_, POLLIN, deadline)) return false;
-  }
-  return true;
+  return TransferAll(socket_, data, size, POLLIN, deadline,
+                     [this](std::uint8_t* to, size_t n) { return recv(socket_, to, n, 0); });
 }
 
 bool DecoderProcess::exchange(const std::uint8_t* request, size_t size, FrameBytes& answer) {
