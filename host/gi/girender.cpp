@@ -115,16 +115,21 @@ class RasterPen {
     }
   }
 
-  // The points through the model transform and the view, each pixel on the image set.
+  // The points through the model transform and the view, each pixel on the image set. The
+  // transform and the view are read once into locals: the pixel stores could otherwise
+  // alias them and have them read again for every point.
   template <typename SetPixel>
   void plotPoints(const AcGePoint3d* vertices, size_t count, const SetPixel& set) const {
     const AcGeMatrix3d& m = modelToWorld_;
+    const double m00 = m.entry[0][0], m01 = m.entry[0][1], m02 = m.entry[0][2], m03 = m.entry[0][3];
+    const double m10 = m.entry[1][0], m11 = m.entry[1][1], m12 = m.entry[1][2], m13 = m.entry[1][3];
+    const ViewMapping mapping = mapping_;
+    const double width = image_.width, height = image_.height;
     for (size_t i = 0; i < count; ++i) {
       const AcGePoint3d& p = vertices[i];
-      double wx = m.entry[0][0] * p.x + m.entry[0][1] * p.y + m.entry[0][2] * p.z + m.entry[0][3];
-      double wy = m.entry[1][0] * p.x + m.entry[1][1] * p.y + m.entry[1][2] * p.z + m.entry[1][3];
-      double x = mapping_.pixelX(wx), y = mapping_.pixelY(wy);
-      if (onImage(x, y)) set(static_cast<int>(x), static_cast<int>(y));
+      const double x = mapping.pixelX(m00 * p.x + m01 * p.y + m02 * p.z + m03);
+      const double y = mapping.pixelY(m10 * p.x + m11 * p.y + m12 * p.z + m13);
+      if (x >= 0.0 && y >= 0.0 && x < width && y < height) set(static_cast<int>(x), static_cast<int>(y));
     }
   }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <new>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -196,12 +197,30 @@ void BucketedPoints::TrimAfterUse() {
   smallSortsInARow = small ? smallSortsInARow + 1 : 0;
   if (smallSortsInARow < kSmallSortsBeforeTrim) return;
   points.Release();
+  placedFrom.reset();
   std::vector<uint8_t>().swap(bucketOfConsidered);
   smallSortsInARow = 0;
 }
 
-void SortIntoBuckets(const KmqData& data, const DisplaySettings& settings, double budget, BucketedPoints& out,
+namespace {
+
+BucketedPoints::PassKey KeyOf(const KmqData& data, const DisplaySettings& settings, double budget) {
+  BucketedPoints::PassKey key{settings.rule, settings.colorMode, budget, settings.overrides != nullptr, 0};
+  if (key.overridden)
+    key.overridesHash =
+        std::hash<std::string_view>{}({reinterpret_cast<const char*>(settings.overrides), data.pointCount});
+  return key;
+}
+
+}  // namespace
+
+void SortIntoBuckets(const KmqDataPtr& dataPtr, const DisplaySettings& settings, double budget, BucketedPoints& out,
                      unsigned workers) {
+  const KmqData& data = *dataPtr;
+  const BucketedPoints::PassKey key = KeyOf(data, settings, budget);
+  if (out.placedFrom.lock() == dataPtr && out.placedKey == key) return;
+  out.placedFrom.reset();  // until the points below are all placed
+
   const PassTables tables = TablesFor(data, settings);
   const size_t considered = ConsideredInAll(data, budget);
   std::vector<Run> runs = CutIntoRuns(data, budget, PartsFor(considered, workers), considered);
@@ -227,4 +246,6 @@ void SortIntoBuckets(const KmqData& data, const DisplaySettings& settings, doubl
   RunParts(runs.size(), [&](size_t k) {
     PlacePoints(data, budget, runs[k], notes + runs[k].firstConsidered, next[k], points);
   });
+  out.placedFrom = dataPtr;
+  out.placedKey = key;
 }

@@ -14,7 +14,8 @@
 
 // The points of one pass in cloud coordinates, grouped by colour bucket in draw order:
 // bucket 0's points, then bucket 1's, and so on; within a bucket chunk by chunk, file
-// order within a chunk. Sorting again reuses the storage.
+// order within a chunk. Sorting again reuses the storage, and keeps the placed points
+// themselves when the new pass is the last one again (a redraw, a pan).
 struct BucketedPoints {
   // Room for the points of a pass. Growing, it lets go of what it held first (every sort
   // writes all of it) and asks for room only, without setting the points up beforehand.
@@ -35,7 +36,20 @@ struct BucketedPoints {
 
   Room points;
   std::array<size_t, kColourBucketCount + 1> start{};  // bucket b is points[start[b], start[b + 1])
-  std::vector<uint8_t> bucketOfConsidered;              // the sort's notes, kept for reuse
+  std::vector<uint8_t> bucketOfConsidered;  // the sort's notes, kept for reuse
+
+  // Everything the placed points follow from besides the cloud itself; the override
+  // classes by a hash of their bytes, as they may be changed in place.
+  struct PassKey {
+    VisibilityRule rule;
+    uint8_t colorMode = 0;
+    double budget = 0;
+    bool overridden = false;
+    size_t overridesHash = 0;
+    bool operator==(const PassKey&) const = default;
+  };
+  std::weak_ptr<const KmqData> placedFrom;  // expired when nothing is placed
+  PassKey placedKey;
 
   size_t count(int bucket) const { return start[bucket + 1] - start[bucket]; }
   const AcGePoint3d* of(int bucket) const { return points.data() + start[bucket]; }
@@ -51,5 +65,5 @@ struct BucketedPoints {
 // Sorts the pass into out. The chunks are cut into `workers` runs sorted side by side on
 // threads, or with 0 into one run per core for a pass large enough to gain from it. The
 // result does not depend on the cut.
-void SortIntoBuckets(const KmqData& data, const DisplaySettings& settings, double budget, BucketedPoints& out,
+void SortIntoBuckets(const KmqDataPtr& data, const DisplaySettings& settings, double budget, BucketedPoints& out,
                      unsigned workers = 0);

@@ -103,7 +103,7 @@ void Pelvar::subViewportDraw(AcGiViewportDraw* viewportDraw) {
     ClassOverridesPtr overrides = ClassOverrides();
     DisplaySettings settings{VisibilityRuleOf(*this), m_colorMode, OverrideBytes(overrides, *data)};
     SortingSpace space;
-    SortIntoBuckets(*data, settings, budget, space.get());
+    SortIntoBuckets(data, settings, budget, space.get());
 
     ModelTransformScope placed(viewportDraw->geometry(), m_transform);
     DrawBuckets(*viewportDraw, space.get());

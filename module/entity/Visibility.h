@@ -19,6 +19,8 @@ struct VisibilityRule {
   bool elevFilterOn = false;
   double elevMin = 0.0;
   double elevMax = 0.0;
+
+  bool operator==(const VisibilityRule&) const = default;
 };
 
 // The rule of a cloud entity (open for read).

@@ -41,7 +41,7 @@ class DisplayPassOracle : public testing::Test {
     plainpass::Buckets expected;
     plainpass::Collect(data, settings, budget, expected);
     static BucketedPoints sorted;
-    SortIntoBuckets(data, settings, budget, sorted, workers);
+    SortIntoBuckets(*data_, settings, budget, sorted, workers);
     size_t drawn = 0;
     for (int b = 0; b < kColourBucketCount; ++b) {
       ASSERT_EQ(sorted.count(b), expected[b].size()) << what << ", bucket " << b;
@@ -96,6 +96,22 @@ TEST_F(DisplayPassOracle, MoreRunsThanChunksAndTheAutomaticCutGiveThePlainPass) 
   const size_t chunks = (**data_).chunks.size();
   ExpectSamePass(settings, 1e9, static_cast<unsigned>(chunks + 5), "more runs than chunks");
   ExpectSamePass(settings, 1e9, 0, "automatic");
+}
+
+// A pass like the last one keeps the points placed last time; one whose override classes
+// were changed in place since (the same array) must not.
+TEST_F(DisplayPassOracle, ARepeatedPassAndOverridesChangedInPlaceGiveThePlainPass) {
+  std::vector<uint8_t> overrides((**data_).pointCount, 255);
+  DisplaySettings settings{{0xFFFFFFFF, false, 0, 0}, 0, overrides.data()};
+  const struct {
+    const char* what;
+    uint8_t overrideEvery7th;
+  } steps[] = {{"first", 255}, {"repeated", 255}, {"overrides changed in place", 9}, {"repeated again", 9},
+               {"overrides put back", 255}};
+  for (const auto& step : steps) {
+    for (size_t i = 0; i < overrides.size(); i += 7) overrides[i] = step.overrideEvery7th;
+    ExpectSamePass(settings, 1e9, 2, step.what);
+  }
 }
 
 // The entity draws exactly what the plain pass draws: the same polypoint calls, colours,
