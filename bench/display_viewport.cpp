@@ -187,9 +187,9 @@ BENCHMARK(BM_ViewportPassFullExtent)->Unit(benchmark::kMillisecond)->UseRealTime
 BENCHMARK(BM_PlainPassFullExtent)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ViewportPassZoomedIn8x)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlainPassZoomedIn8x)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RegenFullExtent)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RegenZoomedIn8x)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RegenFullExtentAfterZoom)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RegenZoomedIn8xAfterZoom)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RegenFullExtent)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(1.0);
+BENCHMARK(BM_RegenZoomedIn8x)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(1.0);
+BENCHMARK(BM_RegenFullExtentAfterZoom)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(1.0);
+BENCHMARK(BM_RegenZoomedIn8xAfterZoom)->Unit(benchmark::kMillisecond)->UseRealTime()->MinWarmUpTime(1.0);
 
 }  // namespace
