@@ -167,6 +167,10 @@ bool AnswerWaiting() {
 
 void SetBreakWatcher(std::function<void()> watcher) { State().breakWatcher = std::move(watcher); }
 
+void LetWindowRunDuringWork() {
+  if (State().breakWatcher) State().breakWatcher();
+}
+
 bool NextAnswerMayUseFileDialog() {
   InputState& state = State();
   if (!state.typedAhead.empty() || !state.commandAnswers.empty()) return false;

@@ -51,7 +51,7 @@ QElapsedTimer& WorkClock() {
 
 // Shows the busy cursor once a command has worked for a while.
 void ShowBusyAfterAWhile() {
-  if (!WorkClock().isValid()) WorkClock().start();
+  if (!WorkClock().isValid()) WorkClock().start();  // work begun without an answer (a menu's command)
   if (busyCursorShown || WorkClock().elapsed() < kBusyAfterMs) return;
   QApplication::setOverrideCursor(Qt::BusyCursor);
   busyCursorShown = true;
@@ -104,9 +104,12 @@ class WindowInput : public InputSource {
     QTimer tick;
     tick.start(kWaitTickMs);
     while (mainWindow != nullptr && !mainWindow->Closing()) {
-      if (auto line = mainWindow->TakeLine()) return line;
-      if (ActiveCommandName().empty())
-        if (auto queued = TakeQueuedCommand()) return queued;
+      std::optional<std::wstring> line = mainWindow->TakeLine();
+      if (!line && ActiveCommandName().empty()) line = TakeQueuedCommand();
+      if (line) {
+        WorkClock().start();  // the work the answer sets going starts now
+        return line;
+      }
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
       // A message printed meanwhile (a save from the menu) ends the prompt's line: the
       // prompt is shown again below it, so that the answer starts on its own line.

@@ -71,6 +71,10 @@ void RequestBreak();
 // Runs at every break test while a command works, before the test looks for a request:
 // the window lets its events run there (an Esc among them requests a break). Null removes it.
 void SetBreakWatcher(std::function<void()> watcher);
+// Host work that runs long without break tests (a large triangulation) calls this now and
+// then: the window runs its events as at a break test (it paints the output, follows
+// resizing, shows that it is busy and hears Esc, which the next break test reports).
+void LetWindowRunDuringWork();
 // True when the next answer would be typed by the user into a source that shows file
 // dialogs (the window), not taken from typed-ahead text, a script or -c lines.
 bool NextAnswerMayUseFileDialog();

@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -146,6 +147,31 @@ TEST_F(WindowHostTest, WindowInputTakesQueuedCommandsAtTheCommandPrompt) {
   EXPECT_EQ(pelvarhost::QueuedTyping(), L"");
   pelvarhost::CloseMainWindow();
   EXPECT_EQ(input->ReadLine(L"Command: "), std::nullopt);  // the window is gone: the input ends
+}
+
+// Work that prints nothing and tests for no break (host work such as a large
+// triangulation) still lets the window show it is busy once it has run half a second since
+// the answer that started it; the next prompt takes the busy cursor away.
+TEST_F(WindowHostTest, SilentWorkShowsTheBusyCursorAfterHalfASecond) {
+  pelvarhost::OpenMainWindow();
+  auto input = pelvarhost::MakeWindowInput();
+  auto busy = [] {
+    const QCursor* cursor = QApplication::overrideCursor();
+    return cursor != nullptr && cursor->shape() == Qt::BusyCursor;
+  };
+  const struct {
+    const wchar_t* command;
+    int silentMs;
+    bool busyAfter;
+  } steps[] = {{L"ZOOM", 0, false}, {L"REGEN", 600, true}, {L"ZOOM", 0, false}};
+  for (const auto& step : steps) {
+    pelvarhost::QueueTypedText(std::wstring(step.command) + L"\n");
+    ASSERT_EQ(input->ReadLine(L"Command: "), std::optional<std::wstring>(step.command));
+    std::this_thread::sleep_for(std::chrono::milliseconds(step.silentMs));
+    pelvarhost::LetWindowRunDuringWork();
+    EXPECT_EQ(busy(), step.busyAfter) << "after " << step.silentMs << " ms of silent work";
+  }
+  pelvarhost::CloseMainWindow();
 }
 
 // Tab completes the word before the cursor (command names at the command prompt, file
