@@ -12,10 +12,12 @@
 // gives the same bytes. Inputs that disagree (a column whose length is not n, a grid that is
 // not nx*ny heights, more points than 32 bits can count) give an empty result and nothing
 // is read. Beyond that nothing is checked: a file outside the reader's limits (for example
-// with no points) is built all the same and refused on loading.
+// with no points) is built all the same and refused on loading. The points are worked on in
+// `parts` parts at once (0: as many as the cores and the point count are worth); the bytes
+// are the same for any number.
 std::vector<uint8_t> BuildCloudFile(std::span<const double> x, std::span<const double> y,
                                     std::span<const double> z, std::span<const uint8_t> cls,
                                     std::span<const uint16_t> intensity, std::span<const float> ground,
                                     uint16_t nx, uint16_t ny, float cellSize, double gridOriginX,
                                     double gridOriginY, std::string_view label, double centreX,
-                                    double centreY, float radius, uint32_t epsg);
+                                    double centreY, float radius, uint32_t epsg, unsigned parts = 0);

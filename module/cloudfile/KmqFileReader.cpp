@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +16,7 @@
 
 #include "cloudfile/ByteOrder.h"
 #include "cloudfile/CloudReader.h"
+#include "cloudfile/PlaneWeave.h"
 #include "wcrt.h"
 
 namespace {
@@ -40,61 +45,67 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<FILE, FileCloser>;
 
-// Sequential reads that know how many bytes the file still holds, so a section the file
-// cannot contain is refused before its array is allocated.
+// Largest single request handed to the system: one read call moves at most about 2 GB.
+constexpr uint64_t kMaxReadRequest = uint64_t{1} << 30;
+
+// Reads exactly `bytes` bytes at `offset` of the file, each straight into place; false when
+// the file ends first or the system refuses.
+bool ReadExactlyAt(int descriptor, uint64_t offset, void* into, uint64_t bytes) {
+  auto* at = static_cast<uint8_t*>(into);
+  while (bytes > 0) {
+    const ssize_t got = pread(descriptor, at, static_cast<size_t>(std::min(bytes, kMaxReadRequest)),
+                              static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    at += got;
+    offset += static_cast<uint64_t>(got);
+    bytes -= static_cast<uint64_t>(got);
+  }
+  return true;
+}
+
+// Reads through the file section by section, knowing how many bytes the file still holds,
+// so a section the file cannot contain is refused before its array is allocated. Every read
+// names its own offset: nothing is buffered, and data goes from the file into its array.
 class SectionReader {
  public:
-  explicit SectionReader(FILE* file) : file_(file), position_(std::ftell(file)), remaining_(BytesAfterPosition(file)) {}
+  explicit SectionReader(FILE* file) : descriptor_(fileno(file)), remaining_(FileSize(descriptor_)) {}
 
   bool Holds(uint64_t bytes) const { return bytes <= remaining_; }
 
-  // One bulk read of `bytes` bytes; false when the file ends first.
+  // One bulk read of `bytes` bytes at the current position, which then moves past them;
+  // false when the file ends first.
   bool Read(void* into, uint64_t bytes) {
-    if (!Holds(bytes) || !Reposition()) return false;
-    size_t got = std::fread(into, 1, static_cast<size_t>(bytes), file_);
-    position_ += got;
-    remaining_ -= got;
-    return got == bytes;
+    if (!ReadAhead(0, into, bytes)) return false;
+    Skip(bytes);
+    return true;
   }
 
   // Reads `bytes` bytes lying `offset` bytes ahead without consuming anything: the next
   // Read still starts where it would have.
-  bool ReadAhead(uint64_t offset, void* into, uint64_t bytes) {
+  bool ReadAhead(uint64_t offset, void* into, uint64_t bytes) const {
     if (offset > remaining_ || !Holds(offset + bytes)) return false;
-    if (fseeko(file_, static_cast<off_t>(position_ + offset), SEEK_SET) != 0) return false;
-    moved_ = true;
-    return std::fread(into, 1, static_cast<size_t>(bytes), file_) == bytes;
+    return ReadExactlyAt(descriptor_, position_ + offset, into, bytes);
   }
 
   void Skip(uint64_t bytes) {
     uint64_t step = std::min(bytes, remaining_);
     remaining_ -= step;
     position_ += step;
-    moved_ = true;
   }
 
  private:
-  bool Reposition() {
-    if (!moved_) return true;
-    moved_ = false;
-    return fseeko(file_, static_cast<off_t>(position_), SEEK_SET) == 0;
+  // When the size cannot be told, short reads alone catch a truncated file.
+  static uint64_t FileSize(int descriptor) {
+    struct stat status;
+    if (descriptor < 0 || fstat(descriptor, &status) != 0 || status.st_size < 0)
+      return std::numeric_limits<uint64_t>::max();
+    return static_cast<uint64_t>(status.st_size);
   }
 
-  // Bytes between the current position and the end of the file; when the size cannot be
-  // told, short reads alone catch a truncated file.
-  static uint64_t BytesAfterPosition(FILE* file) {
-    long here = std::ftell(file);
-    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return std::numeric_limits<uint64_t>::max();
-    long end = std::ftell(file);
-    std::fseek(file, here, SEEK_SET);
-    if (end < here) return std::numeric_limits<uint64_t>::max();
-    return static_cast<uint64_t>(end - here);
-  }
-
-  FILE* file_;
-  uint64_t position_;
+  int descriptor_;
+  uint64_t position_ = 0;
   uint64_t remaining_;
-  bool moved_ = false;
 };
 
 // Variant number selected by the magic, or 0 with *failure set.
@@ -156,51 +167,64 @@ bool ReadArray(SectionReader& in, size_t count, KmqArray<T>& array) {
   return in.Read(array.data(), bytes);
 }
 
+// Points handled per pass: the slices of one block stay in the processor's cache between
+// their read and their use, so the data goes over memory once.
+constexpr size_t kPointBlock = 32 * 1024;
+
+// The largest intensity met while the points were read, or 1 when that is 0.
+uint16_t MaxIntensityOrOne(uint16_t most) { return most == 0 ? uint16_t{1} : most; }
+
+// Reads the records block by block straight into `points`, completing each block's 16-bit
+// intensities (and the largest of them) while it is in cache.
 bool ReadRecordPoints(SectionReader& in, KmqData& d) {
-  if (!ReadArray(in, d.pointCount, d.points)) return false;
-  d.intensity16 = KmqArray<uint16_t>(d.pointCount);
-  for (size_t i = 0; i < d.pointCount; ++i) d.intensity16[i] = static_cast<uint16_t>(d.points[i].intensity * 257u);
+  const size_t n = d.pointCount;
+  if (!in.Holds(uint64_t{n} * sizeof(KmqPoint))) return false;
+  d.points = KmqArray<KmqPoint>(n);
+  d.intensity16 = KmqArray<uint16_t>(n);
+  uint16_t most = 0;
+  for (size_t first = 0; first < n; first += kPointBlock) {
+    const size_t count = std::min(kPointBlock, n - first);
+    KmqPoint* records = d.points.data() + first;
+    if (!in.ReadAhead(sizeof(KmqPoint) * first, records, sizeof(KmqPoint) * count)) return false;
+    uint16_t* intensity = d.intensity16.data() + first;
+    for (size_t i = 0; i < count; ++i) {
+      intensity[i] = static_cast<uint16_t>(records[i].intensity * 257u);
+      most = std::max(most, intensity[i]);
+    }
+  }
+  in.Skip(uint64_t{n} * sizeof(KmqPoint));
+  d.maxIntensity = MaxIntensityOrOne(most);
   return true;
 }
 
-// Points interleaved per pass: the four coordinate and class planes of one block stay in
-// the processor's cache while they are woven into records.
-constexpr size_t kInterleaveBlockPoints = 32 * 1024;
-
-// Reads the five planes and interleaves them into 8-byte records. The qx, qy, qz and class
-// planes are taken block by block through one small buffer (no plane-sized scratch array,
-// no second pass over cold memory); the intensity plane goes straight into its array in one
-// read, and its high bytes then complete the records.
+// Reads the five planes block by block and weaves them into 8-byte records. A block's qx,
+// qy, qz and class slices go into one small buffer, its intensity slice straight into
+// `intensity16`; the records, their intensity high bytes and the largest intensity are then
+// made from cache in one pass.
 bool ReadPlanePoints(SectionReader& in, KmqData& d) {
   const size_t n = d.pointCount;
   if (!in.Holds(uint64_t{n} * kKmqPlanesBytesPerPoint)) return false;
   d.points = KmqArray<KmqPoint>(n);
-  const size_t block = std::min(n, kInterleaveBlockPoints);
-  auto scratch = std::make_unique_for_overwrite<uint8_t[]>(block * 7);
-  uint8_t* qx = scratch.get();
-  uint8_t* qy = qx + 2 * block;
-  uint8_t* qz = qy + 2 * block;
-  uint8_t* cls = qz + 2 * block;
-  using pelvar::bytes::Load;
+  d.intensity16 = KmqArray<uint16_t>(n);
+  const size_t block = std::min(n, kPointBlock);
+  auto scratch = std::make_unique_for_overwrite<uint16_t[]>(3 * block + (block + 1) / 2);
+  uint16_t* qx = scratch.get();
+  uint16_t* qy = qx + block;
+  uint16_t* qz = qy + block;
+  auto* cls = reinterpret_cast<uint8_t*>(qz + block);
+  uint16_t most = 0;
   for (size_t first = 0; first < n; first += block) {
     const size_t count = std::min(block, n - first);
+    uint16_t* intensity = d.intensity16.data() + first;
     if (!in.ReadAhead(2 * first, qx, 2 * count) || !in.ReadAhead(2 * n + 2 * first, qy, 2 * count) ||
-        !in.ReadAhead(4 * n + 2 * first, qz, 2 * count) || !in.ReadAhead(6 * n + first, cls, count))
+        !in.ReadAhead(4 * n + 2 * first, qz, 2 * count) || !in.ReadAhead(6 * n + first, cls, count) ||
+        !in.ReadAhead(7 * n + 2 * first, intensity, 2 * count))
       return false;
-    KmqPoint* out = d.points.data() + first;
-    for (size_t i = 0; i < count; ++i)
-      out[i] = KmqPoint{Load<uint16_t>(qx + 2 * i), Load<uint16_t>(qy + 2 * i), Load<uint16_t>(qz + 2 * i), cls[i], 0};
+    WeaveRecords({qx, qy, qz, cls, intensity}, count, d.points.data() + first, most);
   }
-  in.Skip(uint64_t{7} * n);
-  if (!ReadArray(in, n, d.intensity16)) return false;
-  for (size_t i = 0; i < n; ++i) d.points[i].intensity = static_cast<uint8_t>(d.intensity16[i] >> 8);
+  in.Skip(uint64_t{n} * kKmqPlanesBytesPerPoint);
+  d.maxIntensity = MaxIntensityOrOne(most);
   return true;
-}
-
-uint16_t MaxIntensity(const KmqArray<uint16_t>& intensity) {
-  uint16_t most = 0;
-  for (uint16_t value : intensity) most = std::max(most, value);
-  return most == 0 ? uint16_t{1} : most;
 }
 
 // The chunks must cover the points in table order without gaps or overlaps.
@@ -254,7 +278,6 @@ KmqDataPtr ReadOpenedImage(FILE* file, const wchar_t** failure) {
   auto image = std::make_shared<KmqData>();
   *failure = ReadImage(file, *image);
   if (*failure != nullptr) return nullptr;
-  image->maxIntensity = MaxIntensity(image->intensity16);
   *failure = CheckChunkTable(*image);
   if (*failure != nullptr) return nullptr;
   return image;

@@ -1,10 +1,11 @@
 #include "entity/BucketSort.h"
 
 #include <algorithm>
-#include <exception>
 #include <new>
 #include <string_view>
 #include <thread>
+
+#include "app/RunParts.h"
 
 namespace {
 
@@ -110,38 +111,6 @@ size_t PartsFor(size_t considered, unsigned workers) {
   return std::max<size_t>(1, std::min(cores, considered / kPointsWorthAThread));
 }
 
-// Runs work(k) for k = 0 … n - 1, part 0 on the calling thread and the others on threads of
-// their own (on the calling thread too when no thread can be started). The first exception
-// a part throws is thrown again once every part has ended.
-template <typename Work>
-void RunParts(size_t n, const Work& work) {
-  std::vector<std::exception_ptr> failures(n);
-  auto guarded = [&](size_t k) {
-    try {
-      work(k);
-    } catch (...) {
-      failures[k] = std::current_exception();
-    }
-  };
-  // Reserved first: nothing may throw here once a thread is running.
-  std::vector<std::thread> threads;
-  threads.reserve(n);
-  std::vector<size_t> leftOver;
-  leftOver.reserve(n);
-  for (size_t k = 1; k < n; ++k) {
-    try {
-      threads.emplace_back(guarded, k);
-    } catch (...) {  // no thread to be had (std::system_error, std::bad_alloc)
-      leftOver.push_back(k);
-    }
-  }
-  guarded(0);
-  for (size_t k : leftOver) guarded(k);
-  for (std::thread& thread : threads) thread.join();
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
-}
-
 // First sweep over a run: each considered point's bucket (or kHidden), and the counts.
 void NoteBuckets(const KmqData& data, const DisplaySettings& settings, const PassTables& tables, double budget,
                  Run& run, uint8_t* notes) {
@@ -227,7 +196,7 @@ void SortIntoBuckets(const KmqDataPtr& dataPtr, const DisplaySettings& settings,
 
   out.bucketOfConsidered.resize(considered);
   uint8_t* notes = out.bucketOfConsidered.data();
-  RunParts(runs.size(), [&](size_t k) {
+  pelvar::RunParts(runs.size(), [&](size_t k) {
     NoteBuckets(data, settings, tables, budget, runs[k], notes + runs[k].firstConsidered);
   });
 
@@ -243,7 +212,7 @@ void SortIntoBuckets(const KmqDataPtr& dataPtr, const DisplaySettings& settings,
   }
   out.start[kColourBucketCount] = at;
   AcGePoint3d* points = out.points.Reserve(at);
-  RunParts(runs.size(), [&](size_t k) {
+  pelvar::RunParts(runs.size(), [&](size_t k) {
     PlacePoints(data, budget, runs[k], notes + runs[k].firstConsidered, next[k], points);
   });
   out.placedFrom = dataPtr;

@@ -117,6 +117,37 @@ TEST_F(ReaderContents, PlanesOfEveryLengthInterleave) {
   }
 }
 
+// Both variants are read in blocks: every block's records, widened intensities and the
+// largest intensity must come out whichever block (or leftover of one) holds the peak.
+TEST_F(ReaderContents, EveryBlockOfBothVariantsIsRead) {
+  struct Case {
+    const char* magic;
+    size_t points;
+    size_t peakAt;
+  };
+  for (const Case& test : {Case{"KMQ1", 70001, 70000}, Case{"KMQ1", 32769, 40}, Case{"KMQ2", 70001, 69999},
+                           Case{"KMQ2", 32775, 32770}, Case{"KMQ2", 13, 3}}) {
+    SCOPED_TRACE(testing::Message() << test.magic << " " << test.points);
+    ClearCloudCache();
+    const bool records = test.magic[3] == '1';
+    Cloud c;
+    c.magic = test.magic;
+    c.version = records ? 1 : 2;
+    c.points = crafted::NumberedPoints(test.points, 0);
+    for (size_t i = 0; i < test.points; ++i) c.points[i].intensity = static_cast<uint16_t>(i % 97);
+    c.points[test.peakAt].intensity = records ? 0xC8 : 0xC8F1;
+    KmqDataPtr d = Load(c);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->maxIntensity, records ? 0xC8 * 257 : 0xC8F1);
+    for (size_t i = 0; i < test.points; ++i) {
+      const crafted::Point& p = c.points[i];
+      const KmqPoint expected{p.qx, p.qy, p.qz, p.cls, static_cast<uint8_t>(records ? p.intensity : p.intensity >> 8)};
+      ASSERT_EQ(std::memcmp(&d->points[i], &expected, sizeof expected), 0) << i;
+      ASSERT_EQ(d->intensity16[i], records ? p.intensity * 257 : p.intensity) << i;
+    }
+  }
+}
+
 TEST_F(ReaderContents, RecordIntensitiesAreWidenedBy257) {
   Cloud c;
   c.magic = "KMQ1";
