@@ -1,5 +1,6 @@
 #include "drawingview.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -104,9 +105,27 @@ void DrawingView::Regenerate() {
     return;
   }
   imageView_ = db->viewRecord();
+  regeneratingSince_.start();
+  const struct Ended {
+    DrawingView& view;
+    ~Ended() {
+      view.regeneratingSince_.invalidate();
+      if (view.busyCursorShown_) QApplication::restoreOverrideCursor();
+      view.busyCursorShown_ = false;
+    }
+  } ended{*this};
   RasterImage raster = RenderView(*db, imageView_, width(), height());
   image_ = QImage(raster.rgb.data(), raster.width, raster.height, raster.width * 3, QImage::Format_RGB888).copy();
   ++regenerations_;
+}
+
+bool DrawingView::ShowBusyIfRegeneratingLong() {
+  if (!regeneratingSince_.isValid()) return false;
+  if (!busyCursorShown_ && regeneratingSince_.elapsed() >= kBusyAfterMs) {
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    busyCursorShown_ = true;
+  }
+  return true;
 }
 
 void DrawingView::paintEvent(QPaintEvent*) {

@@ -3,6 +3,7 @@
 // image moves with the mouse and is regenerated on release), a left click answers the
 // running command's prompt with the point under the cursor.
 #pragma once
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
@@ -12,6 +13,9 @@ class QPainter;
 #include "dbdatabase.h"
 
 namespace pelvarhost {
+
+// Work that has run this long shows the busy cursor.
+inline constexpr int kBusyAfterMs = 500;
 
 class DrawingView : public QWidget {
  public:
@@ -27,6 +31,10 @@ class DrawingView : public QWidget {
   // Moves the view so that the drawing follows the mouse by the given pixels.
   void PanBy(QPoint pixels);
   int Regenerations() const { return regenerations_; }
+  // True while the view regenerates. Work inside a regeneration (the first view of a large
+  // surface that needs its triangulation) cannot let the window's events run; it calls
+  // this now and then, and the view shows the busy cursor once it has taken a while.
+  bool ShowBusyIfRegeneratingLong();
 
   std::function<void(double x, double y)> cursorMoved;
   // While set, painting shows the last image instead of regenerating (a command at work
@@ -55,6 +63,8 @@ class DrawingView : public QWidget {
   QPoint panStart_;
   QPoint panOffset_;
   int regenerations_ = 0;
+  QElapsedTimer regeneratingSince_;  // invalid between regenerations
+  bool busyCursorShown_ = false;
   QPointF cursor_;
   bool cursorInside_ = false;
 };

@@ -29,7 +29,6 @@ namespace {
 constexpr const wchar_t* kWindowCommandGroup = L"ACAD_WINDOW";
 constexpr int kWaitTickMs = 30;
 constexpr int kOutputRefreshMs = 40;
-constexpr int kBusyAfterMs = 500;
 constexpr int kMaxDelayMs = 600000;
 
 MainWindow* mainWindow = nullptr;
@@ -61,7 +60,9 @@ void ShowBusyAfterAWhile() {
 // Esc; the drawing is regenerated at the next prompt.
 void KeepWindowAlive() {
   static QElapsedTimer sinceRefresh;
-  if (mainWindow == nullptr || awaitingLine) return;
+  if (mainWindow == nullptr) return;
+  // Inside a regeneration no event may run (a paint would start another one).
+  if (mainWindow->View().ShowBusyIfRegeneratingLong() || awaitingLine) return;
   if (sinceRefresh.isValid() && sinceRefresh.elapsed() < kOutputRefreshMs) return;
   sinceRefresh.restart();
   ShowBusyAfterAWhile();
