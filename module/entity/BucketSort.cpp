@@ -181,13 +181,24 @@ BucketedPoints::PassKey KeyOf(const KmqData& data, const DisplaySettings& settin
   return key;
 }
 
+// Whether the points placed under `placed` are those of a pass under `key`.
+bool SamePass(const KmqData& data, const BucketedPoints::PassKey& placed, const BucketedPoints::PassKey& key) {
+  if (!(placed.rule == key.rule) || placed.colorMode != key.colorMode || placed.overridden != key.overridden ||
+      placed.overridesHash != key.overridesHash)
+    return false;
+  if (placed.budget == key.budget) return true;
+  for (const KmqChunk& chunk : data.chunks)
+    if (Considered(chunk, placed.budget) != Considered(chunk, key.budget)) return false;
+  return true;
+}
+
 }  // namespace
 
 void SortIntoBuckets(const KmqDataPtr& dataPtr, const DisplaySettings& settings, double budget, BucketedPoints& out,
                      unsigned workers) {
   const KmqData& data = *dataPtr;
   const BucketedPoints::PassKey key = KeyOf(data, settings, budget);
-  if (out.placedFrom.lock() == dataPtr && out.placedKey == key) return;
+  if (out.placedFrom.lock() == dataPtr && SamePass(data, out.placedKey, key)) return;
   out.placedFrom.reset();  // until the points below are all placed
 
   const PassTables tables = TablesFor(data, settings);

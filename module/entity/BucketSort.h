@@ -38,15 +38,16 @@ struct BucketedPoints {
   std::array<size_t, kColourBucketCount + 1> start{};  // bucket b is points[start[b], start[b + 1])
   std::vector<uint8_t> bucketOfConsidered;  // the sort's notes, kept for reuse
 
-  // Everything the placed points follow from besides the cloud itself; the override
-  // classes by a hash of their bytes, as they may be changed in place.
+  // Everything the placed points follow from besides the cloud itself: the budget only
+  // through how many points of each chunk it takes (zooming on where every point is drawn
+  // takes the same), the override classes by a hash of their bytes, as they may be changed
+  // in place.
   struct PassKey {
     VisibilityRule rule;
     uint8_t colorMode = 0;
     double budget = 0;
     bool overridden = false;
     size_t overridesHash = 0;
-    bool operator==(const PassKey&) const = default;
   };
   std::weak_ptr<const KmqData> placedFrom;  // expired when nothing is placed
   PassKey placedKey;

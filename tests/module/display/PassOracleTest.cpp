@@ -98,19 +98,26 @@ TEST_F(DisplayPassOracle, MoreRunsThanChunksAndTheAutomaticCutGiveThePlainPass) 
   ExpectSamePass(settings, 1e9, 0, "automatic");
 }
 
-// A pass like the last one keeps the points placed last time; one whose override classes
-// were changed in place since (the same array) must not.
+// A pass like the last one keeps the points placed last time (a closer zoom where every
+// point is drawn already is such a pass); one whose override classes were changed in place
+// since (the same array), or whose zoom takes fewer points, must not.
 TEST_F(DisplayPassOracle, ARepeatedPassAndOverridesChangedInPlaceGiveThePlainPass) {
   std::vector<uint8_t> overrides((**data_).pointCount, 255);
   DisplaySettings settings{{0xFFFFFFFF, false, 0, 0}, 0, overrides.data()};
   const struct {
     const char* what;
     uint8_t overrideEvery7th;
-  } steps[] = {{"first", 255}, {"repeated", 255}, {"overrides changed in place", 9}, {"repeated again", 9},
-               {"overrides put back", 255}};
+    double budget;
+  } steps[] = {{"first", 255, 1e9},
+               {"repeated", 255, 1e9},
+               {"zoomed in further", 255, 2e9},
+               {"overrides changed in place", 9, 2e9},
+               {"repeated again", 9, 2e9},
+               {"zoomed out", 9, 37.5},
+               {"overrides put back", 255, 37.5}};
   for (const auto& step : steps) {
     for (size_t i = 0; i < overrides.size(); i += 7) overrides[i] = step.overrideEvery7th;
-    ExpectSamePass(settings, 1e9, 2, step.what);
+    ExpectSamePass(settings, step.budget, 2, step.what);
   }
 }
 
