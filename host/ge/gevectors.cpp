@@ -15,7 +15,7 @@ const AcGeVector3d AcGeVector3d::kYAxis(0.0, 1.0, 0.0);
 const AcGeVector3d AcGeVector3d::kZAxis(0.0, 0.0, 1.0);
 const AcGePoint3d AcGePoint3d::kOrigin(0.0, 0.0, 0.0);
 
-double AcGeVector2d::length() const { return std::hypot(x, y); }
+double AcGeVector2d::length() const { return std::hypot(x, y); }  // no overflow of the squares
 
 double AcGeVector2d::angle() const {
   double a = std::atan2(y, x);
@@ -48,7 +48,7 @@ bool AcGePoint2d::isEqualTo(const AcGePoint2d& p, const AcGeTol& tol) const {
   return distanceTo(p) <= tol.equalPoint();
 }
 
-double AcGeVector3d::length() const { return std::sqrt(lengthSqrd()); }
+double AcGeVector3d::length() const { return std::hypot(x, y, z); }  // no overflow of the squares
 
 AcGeVector3d AcGeVector3d::crossProduct(const AcGeVector3d& v) const {
   return {y * v.z - z * v.y, z * v.x - x * v.z, x * v.y - y * v.x};

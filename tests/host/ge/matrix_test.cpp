@@ -111,3 +111,17 @@ TEST(Array, AppendsFindsAndRemoves) {
 }
 
 }  // namespace
+
+// Lengths and distances of huge and tiny vectors come out finite and exact to rounding:
+// the squares of their parts would overflow or underflow.
+TEST(Vector, LengthsOfHugeAndTinyVectors) {
+  const struct {
+    AcGePoint3d from, to;
+    double length;
+  } cases[] = {{{0, 0, 0}, {3, 4, 0}, 5},
+               {{-1e300, 0, 0}, {1e300, 0, 0}, 2e300},
+               {{0, 0, 0}, {3e300, 4e300, 0}, 5e300},
+               {{0, 0, 0}, {0, 3e-300, 4e-300}, 5e-300}};
+  for (const auto& c : cases)
+    EXPECT_DOUBLE_EQ(c.from.distanceTo(c.to), c.length) << c.to.x << " " << c.to.y << " " << c.to.z;
+}
