@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/RunParts.h"
+#include "cloudfile/RunParts.h"
 #include "cloudfile/ByteOrder.h"
 #include "cloudfile/KmqFormat.h"
 

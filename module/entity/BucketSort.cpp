@@ -5,7 +5,7 @@
 #include <string_view>
 #include <thread>
 
-#include "app/RunParts.h"
+#include "cloudfile/RunParts.h"
 
 namespace {
 

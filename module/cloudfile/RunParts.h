@@ -1,4 +1,5 @@
-// Running the parts of one job on threads of their own.
+// Running the parts of one job on threads of their own (the cloud writer's sorting and
+// encoding, the display's bucket sort): kept with the cloud file code, the layer below all others.
 #pragma once
 #include <cstddef>
 #include <exception>
