@@ -1,12 +1,8 @@
 #include "tintriangulation.h"
 
 #include <CGAL/Convex_hull_traits_adapter_2.h>
-#include <CGAL/Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
-#include <CGAL/Spatial_sort_traits_adapter_2.h>
-#include <CGAL/Triangulation_vertex_base_with_info_2.h>
 #include <CGAL/convex_hull_2.h>
-#include <CGAL/spatial_sort.h>
 
 #include <bit>
 #include <cmath>
@@ -15,17 +11,16 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "delaunaymesh.h"
+#include "insertionorder.h"
+
 namespace pelvarhost::civil {
 
 namespace {
 
 using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
-using VertexBase = CGAL::Triangulation_vertex_base_with_info_2<std::uint32_t, Kernel>;
-using DataStructure =
-    CGAL::Triangulation_data_structure_2<VertexBase, CGAL::Triangulation_face_base_2<Kernel>>;
-using Delaunay = CGAL::Delaunay_triangulation_2<Kernel, DataStructure>;
 
-// The plan position of a vertex index, for sorting indexes along a space-filling curve.
+// The plan position of a vertex index, for the convex hull.
 struct PlanPositionMap {
   using key_type = std::uint32_t;
   using value_type = Kernel::Point_2;
@@ -94,11 +89,16 @@ struct TinTriangulation::Impl {
   // Vertices not yet in the triangulation: they wait until it is needed, so that many
   // batches go in as one spatially sorted pass.
   std::vector<std::uint32_t> pending;
-  Delaunay delaunay;
+  DelaunayMesh mesh;
+  std::vector<std::uint32_t> vertexOfMeshPoint{kNoVertex};  // mesh point i is vertex [i]; [0] is infinity
+  Progress progress;
+  static constexpr std::uint32_t kNoVertex = std::numeric_limits<std::uint32_t>::max();
 };
 
 TinTriangulation::TinTriangulation() : m_impl(std::make_unique<Impl>()) {}
 TinTriangulation::~TinTriangulation() = default;
+
+void TinTriangulation::SetProgress(Progress progress) { m_impl->progress = std::move(progress); }
 
 void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
   Impl& impl = *m_impl;
@@ -121,39 +121,47 @@ void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
 TinTriangulation::Impl& TinTriangulation::Triangulated() const {
   Impl& impl = *m_impl;
   if (impl.pending.empty()) return impl;
-  // Insert along a space-filling curve (with a coarse random pre-order against bad
-  // cases), each point located from the previous one.
-  using SortTraits = CGAL::Spatial_sort_traits_adapter_2<Kernel, PlanPositionMap>;
-  CGAL::spatial_sort(impl.pending.begin(), impl.pending.end(), SortTraits(PlanPositionMap{&impl.vertices}),
-                     CGAL::Hilbert_sort_middle_policy());
-  Delaunay::Face_handle hint;
-  for (std::uint32_t i : impl.pending) {
-    const AcGePoint3d& p = impl.vertices[i];
-    Delaunay::Vertex_handle vertex = impl.delaunay.insert(Kernel::Point_2(p.x, p.y), hint);
-    vertex->info() = i;
-    hint = vertex->face();
+  std::vector<PlanXy> plan(impl.pending.size());
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    const AcGePoint3d& p = impl.vertices[impl.pending[i]];
+    plan[i] = {p.x, p.y};
+  }
+  const std::vector<std::uint32_t> order = InsertionOrder(plan);
+  std::vector<PlanXy> ordered(order.size());
+  impl.vertexOfMeshPoint.reserve(impl.vertexOfMeshPoint.size() + order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    ordered[i] = plan[order[i]];
+    impl.vertexOfMeshPoint.push_back(impl.pending[order[i]]);
   }
   impl.pending.clear();
   impl.pending.shrink_to_fit();
+  plan.clear();
+  plan.shrink_to_fit();
+  impl.mesh.Insert(ordered, impl.progress);
   return impl;
 }
 
-void TinTriangulation::Clear() { m_impl = std::make_unique<Impl>(); }
+void TinTriangulation::Clear() {
+  Progress progress = std::move(m_impl->progress);
+  m_impl = std::make_unique<Impl>();
+  m_impl->progress = std::move(progress);
+}
 
 const std::vector<AcGePoint3d>& TinTriangulation::Vertices() const { return m_impl->vertices; }
 
 std::size_t TinTriangulation::FaceCount() const {
-  const Delaunay& delaunay = Triangulated().delaunay;
-  return delaunay.dimension() == 2 ? delaunay.number_of_faces() : 0;
+  const DelaunayMesh& mesh = Triangulated().mesh;
+  return mesh.HasFaces() ? mesh.FaceCount() : 0;
 }
 
 std::vector<TinFace> TinTriangulation::Faces() const {
   std::vector<TinFace> faces;
-  const Delaunay& delaunay = Triangulated().delaunay;
-  if (delaunay.dimension() != 2) return faces;
-  faces.reserve(delaunay.number_of_faces());
-  for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
-    faces.push_back({f->vertex(0)->info(), f->vertex(1)->info(), f->vertex(2)->info()});
+  const Impl& impl = Triangulated();
+  faces.reserve(impl.mesh.HasFaces() ? impl.mesh.FaceCount() : 0);
+  const std::vector<std::uint32_t>& vertex = impl.vertexOfMeshPoint;
+  impl.mesh.ForEachFace([&](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+    faces.push_back({vertex[a], vertex[b], vertex[c]});
+  });
   return faces;
 }
 
@@ -168,15 +176,15 @@ std::vector<std::uint32_t> TinTriangulation::Hull() const {
 
 TinEdges TinTriangulation::Edges() const {
   TinEdges edges;
-  const Delaunay& delaunay = Triangulated().delaunay;
-  if (delaunay.dimension() != 2) return edges;
-  edges.all.reserve(delaunay.number_of_vertices() + delaunay.number_of_faces());
-  for (auto e = delaunay.finite_edges_begin(); e != delaunay.finite_edges_end(); ++e) {
-    const auto& [face, opposite] = *e;
-    const TinEdge edge{face->vertex(Delaunay::cw(opposite))->info(), face->vertex(Delaunay::ccw(opposite))->info()};
+  const Impl& impl = Triangulated();
+  if (!impl.mesh.HasFaces()) return edges;
+  edges.all.reserve(impl.vertices.size() + impl.mesh.FaceCount());
+  const std::vector<std::uint32_t>& vertex = impl.vertexOfMeshPoint;
+  impl.mesh.ForEachEdge([&](std::uint32_t from, std::uint32_t to, bool outline) {
+    const TinEdge edge{vertex[from], vertex[to]};
     edges.all.push_back(edge);
-    if (delaunay.is_infinite(face) || delaunay.is_infinite(face->neighbor(opposite))) edges.outline.push_back(edge);
-  }
+    if (outline) edges.outline.push_back(edge);
+  });
   return edges;
 }
 

@@ -1,0 +1,96 @@
+#include "insertionorder.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <limits>
+
+namespace pelvarhost::civil {
+
+namespace {
+
+constexpr int kCurveBits = 24;  // per axis: the curve's grid is 2^24 cells wide
+constexpr int kRoundBits = 3;   // eight rounds, each about seven times the one before
+constexpr int kKeyBits = kRoundBits + 2 * kCurveBits;
+constexpr int kDigitBits = 11;  // radix sort digit
+constexpr std::uint64_t kRoundSeed = 0x5D588B656C078965ull;
+
+struct Keyed {
+  std::uint64_t key;
+  std::uint32_t index;
+};
+
+// A well-mixed 64-bit value of an index (splitmix64's finaliser).
+std::uint64_t Mix(std::uint64_t value) {
+  value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9ull;
+  value = (value ^ (value >> 27)) * 0x94D049BB133111EBull;
+  return value ^ (value >> 31);
+}
+
+// Round 7 (the last) takes 7/8 of the points, round 6 7/64, and so on back to round 0.
+std::uint64_t RoundOf(std::uint32_t index) {
+  const int level = std::countl_zero(Mix(index + kRoundSeed) | 1) / kRoundBits;
+  const int last = (1 << kRoundBits) - 1;
+  return static_cast<std::uint64_t>(last - std::min(level, last));
+}
+
+// The distance along a Hilbert curve of the cell (x, y) of a 2^kCurveBits grid.
+std::uint64_t HilbertDistance(std::uint32_t x, std::uint32_t y) {
+  std::uint64_t distance = 0;
+  for (std::uint32_t side = 1u << (kCurveBits - 1); side > 0; side >>= 1) {
+    const std::uint32_t rx = (x & side) ? 1 : 0, ry = (y & side) ? 1 : 0;
+    distance += static_cast<std::uint64_t>(side) * side * ((3 * rx) ^ ry);
+    if (ry == 0) {  // rotate the quadrant so the curve continues in it
+      if (rx == 1) {
+        x = side - 1 - (x & (side - 1));
+        y = side - 1 - (y & (side - 1));
+      }
+      std::swap(x, y);
+    }
+  }
+  return distance;
+}
+
+// Cell coordinates along one axis of the points' bounding box.
+struct Axis {
+  double low, scale;
+  Axis(double lowest, double highest)
+      : low(lowest), scale(highest > lowest ? ((1u << kCurveBits) - 1) / (highest - lowest) : 0.0) {}
+  std::uint32_t Cell(double v) const { return static_cast<std::uint32_t>((v - low) * scale); }
+};
+
+void RadixSort(std::vector<Keyed>& items) {
+  std::vector<Keyed> other(items.size());
+  for (int shift = 0; shift < kKeyBits; shift += kDigitBits) {
+    std::array<std::size_t, (1u << kDigitBits) + 1> start{};
+    for (const Keyed& item : items) ++start[((item.key >> shift) & ((1u << kDigitBits) - 1)) + 1];
+    if (std::count(start.begin(), start.end(), items.size()) == 1) continue;  // one digit for all
+    for (std::size_t d = 1; d < start.size(); ++d) start[d] += start[d - 1];
+    for (const Keyed& item : items) other[start[(item.key >> shift) & ((1u << kDigitBits) - 1)]++] = item;
+    items.swap(other);
+  }
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> InsertionOrder(const std::vector<PlanXy>& points) {
+  double minX = std::numeric_limits<double>::max(), minY = minX, maxX = std::numeric_limits<double>::lowest(),
+         maxY = maxX;
+  for (const PlanXy& p : points) {
+    minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+  }
+  // Halving first keeps the extent finite for coordinates near the largest double.
+  const Axis x(minX / 2, maxX / 2), y(minY / 2, maxY / 2);
+  std::vector<Keyed> items(points.size());
+  for (std::uint32_t i = 0; i < points.size(); ++i) {
+    const std::uint64_t along = HilbertDistance(x.Cell(points[i].x / 2), y.Cell(points[i].y / 2));
+    items[i] = {RoundOf(i) << (2 * kCurveBits) | along, i};
+  }
+  RadixSort(items);
+  std::vector<std::uint32_t> order(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) order[i] = items[i].index;
+  return order;
+}
+
+}  // namespace pelvarhost::civil
