@@ -34,19 +34,62 @@ std::uint64_t RoundOf(std::uint32_t index) {
   return static_cast<std::uint64_t>(last - std::min(level, last));
 }
 
-// The distance along a Hilbert curve of the cell (x, y) of a 2^kCurveBits grid.
-std::uint64_t HilbertDistance(std::uint32_t x, std::uint32_t y) {
-  std::uint64_t distance = 0;
-  for (std::uint32_t side = 1u << (kCurveBits - 1); side > 0; side >>= 1) {
+// The Hilbert curve read a few bits of each coordinate at a time. Inside a quadrant the
+// curve is the whole curve turned by a mix of two commuting flips, both their own
+// inverse: swapping x and y, and mirroring both; a state holds which of the two are in
+// force (bit 0 swap, bit 1 mirror). One step reads kChunkBits of x and of y under a state
+// and gives 2 * kChunkBits digits of the distance and the state for the bits below.
+constexpr int kChunkBits = 4;
+constexpr std::uint32_t kChunkMask = (1u << kChunkBits) - 1;
+static_assert(kCurveBits % kChunkBits == 0);
+
+struct HilbertStep {
+  std::uint8_t digits, state;
+};
+using HilbertTable = std::array<HilbertStep, (4u << (2 * kChunkBits))>;
+
+// The classic bit-at-a-time walk down a chunk, noting the flips it applies.
+HilbertStep StepOf(std::uint32_t state, std::uint32_t x, std::uint32_t y) {
+  if (state & 2) x ^= kChunkMask, y ^= kChunkMask;
+  if (state & 1) std::swap(x, y);
+  std::uint32_t digits = 0;
+  for (std::uint32_t side = 1u << (kChunkBits - 1); side > 0; side >>= 1) {
     const std::uint32_t rx = (x & side) ? 1 : 0, ry = (y & side) ? 1 : 0;
-    distance += static_cast<std::uint64_t>(side) * side * ((3 * rx) ^ ry);
-    if (ry == 0) {  // rotate the quadrant so the curve continues in it
+    digits += side * side * ((3 * rx) ^ ry);
+    if (ry == 0) {
       if (rx == 1) {
         x = side - 1 - (x & (side - 1));
         y = side - 1 - (y & (side - 1));
+        state ^= 2;
       }
       std::swap(x, y);
+      state ^= 1;
     }
+  }
+  return {static_cast<std::uint8_t>(digits), static_cast<std::uint8_t>(state)};
+}
+
+const HilbertTable& HilbertSteps() {
+  static const HilbertTable table = [] {
+    HilbertTable steps{};
+    for (std::uint32_t state = 0; state < 4; ++state)
+      for (std::uint32_t x = 0; x <= kChunkMask; ++x)
+        for (std::uint32_t y = 0; y <= kChunkMask; ++y)
+          steps[(state << (2 * kChunkBits)) | (x << kChunkBits) | y] = StepOf(state, x, y);
+    return steps;
+  }();
+  return table;
+}
+
+// The distance along a Hilbert curve of the cell (x, y) of a 2^kCurveBits grid.
+std::uint64_t HilbertDistance(const HilbertTable& steps, std::uint32_t x, std::uint32_t y) {
+  std::uint64_t distance = 0;
+  std::uint32_t state = 0;
+  for (int shift = kCurveBits - kChunkBits; shift >= 0; shift -= kChunkBits) {
+    const HilbertStep step =
+        steps[(state << (2 * kChunkBits)) | (((x >> shift) & kChunkMask) << kChunkBits) | ((y >> shift) & kChunkMask)];
+    distance = distance << (2 * kChunkBits) | step.digits;
+    state = step.state;
   }
   return distance;
 }
@@ -82,9 +125,10 @@ std::vector<std::uint32_t> InsertionOrder(const std::vector<PlanXy>& points) {
   }
   // Halving first keeps the extent finite for coordinates near the largest double.
   const Axis x(minX / 2, maxX / 2), y(minY / 2, maxY / 2);
+  const HilbertTable& steps = HilbertSteps();
   std::vector<Keyed> items(points.size());
   for (std::uint32_t i = 0; i < points.size(); ++i) {
-    const std::uint64_t along = HilbertDistance(x.Cell(points[i].x / 2), y.Cell(points[i].y / 2));
+    const std::uint64_t along = HilbertDistance(steps, x.Cell(points[i].x / 2), y.Cell(points[i].y / 2));
     items[i] = {RoundOf(i) << (2 * kCurveBits) | along, i};
   }
   RadixSort(items);

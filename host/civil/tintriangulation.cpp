@@ -4,7 +4,7 @@
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/convex_hull_2.h>
 
-#include <bit>
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <limits>
@@ -13,6 +13,7 @@
 
 #include "delaunaymesh.h"
 #include "insertionorder.h"
+#include "positionindex.h"
 
 namespace pelvarhost::civil {
 
@@ -33,53 +34,11 @@ struct PlanPositionMap {
   }
 };
 
-// An open-addressing table from plan position (as exact bits; +0 and -0 are one
-// position) to vertex index. Slots hold index + 1, so 0 is empty; the positions
-// themselves stay in the vertex list.
-class PositionIndex {
- public:
-  // The index of the vertex at p's plan position, or kAbsent after recording that the
-  // next vertex (index `next`) sits there.
-  static constexpr std::uint32_t kAbsent = std::numeric_limits<std::uint32_t>::max();
-
-  std::uint32_t FindOrAdd(const AcGePoint3d& p, std::uint32_t next, const std::vector<AcGePoint3d>& vertices) {
-    if (2 * (m_used + 1) > m_slots.size()) Grow(vertices);
-    const std::uint64_t x = Bits(p.x), y = Bits(p.y);
-    for (std::size_t slot = Hash(x, y) & Mask();; slot = (slot + 1) & Mask()) {
-      const std::uint32_t held = m_slots[slot];
-      if (held == 0) {
-        m_slots[slot] = next + 1;
-        ++m_used;
-        return kAbsent;
-      }
-      const AcGePoint3d& q = vertices[held - 1];
-      if (Bits(q.x) == x && Bits(q.y) == y) return held - 1;
-    }
-  }
-
- private:
-  static std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v + 0.0); }
-  static std::size_t Hash(std::uint64_t x, std::uint64_t y) {
-    std::uint64_t h = (x ^ (y * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
-    return static_cast<std::size_t>(h ^ (h >> 31));
-  }
-  std::size_t Mask() const { return m_slots.size() - 1; }
-
-  void Grow(const std::vector<AcGePoint3d>& vertices) {
-    std::vector<std::uint32_t> old(std::max<std::size_t>(1024, 2 * m_slots.size()), 0);
-    old.swap(m_slots);
-    for (std::uint32_t held : old) {
-      if (held == 0) continue;
-      const AcGePoint3d& q = vertices[held - 1];
-      std::size_t slot = Hash(Bits(q.x), Bits(q.y)) & Mask();
-      while (m_slots[slot] != 0) slot = (slot + 1) & Mask();
-      m_slots[slot] = held;
-    }
-  }
-
-  std::vector<std::uint32_t> m_slots;
-  std::size_t m_used = 0;
-};
+// Capacity for `more` items, growing geometrically so that many small batches stay cheap.
+template <typename T>
+void RoomFor(std::vector<T>& items, std::size_t more) {
+  if (items.capacity() - items.size() < more) items.reserve(std::max(2 * items.capacity(), items.size() + more));
+}
 
 }  // namespace
 
@@ -105,7 +64,13 @@ void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
   // Slots are index + 1 and the top index means "absent".
   if (points.size() > std::numeric_limits<std::uint32_t>::max() - 2 - impl.vertices.size())
     throw std::length_error("too many TIN vertices");
-  for (const AcGePoint3d& p : points) {
+  impl.indexOfPosition.Reserve(points.size(), impl.vertices);
+  RoomFor(impl.vertices, points.size());
+  RoomFor(impl.pending, points.size());
+  constexpr std::size_t kLookAhead = 16;  // positions whose slots are being fetched
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (i + kLookAhead < points.size()) impl.indexOfPosition.Prefetch(points[i + kLookAhead]);
+    const AcGePoint3d& p = points[i];
     if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) continue;  // no place in a triangulation
     const auto next = static_cast<std::uint32_t>(impl.vertices.size());
     const std::uint32_t existing = impl.indexOfPosition.FindOrAdd(p, next, impl.vertices);
