@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "roomfor.h"
+
 namespace pelvarhost::civil {
 
 namespace {
@@ -16,11 +18,14 @@ bool StrictlyBetween(const PlanXy& a, const PlanXy& b, const PlanXy& p) {
 }
 }  // namespace
 
-void DelaunayMesh::Insert(const std::vector<PlanXy>& points, const Progress& progress) {
-  points_.insert(points_.end(), points.begin(), points.end());
+void DelaunayMesh::Reserve(std::size_t more) { RoomFor(points_, more); }
+
+void DelaunayMesh::InsertAppended(const Progress& progress) {
+  // A triangulation of n points has fewer than 2n triangles, ghosts included.
+  const std::size_t more = 2 * points_.size() - triangles_.size();
+  RoomFor(triangles_, more);
+  RoomFor(inCavity_, more);
   fanFrom_.resize(points_.size());
-  triangles_.reserve(2 * points_.size());
-  inCavity_.reserve(2 * points_.size());
   std::uint32_t first = static_cast<std::uint32_t>(inserted_) + 1, seedCorner = 0;
   if (!HasFaces()) {
     if (!Seed()) return;

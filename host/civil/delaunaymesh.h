@@ -19,10 +19,13 @@ class DelaunayMesh {
   using Progress = std::function<void(std::size_t done, std::size_t total)>;
   static constexpr std::uint32_t kInfinite = 0;
 
-  // Appends points (distinct positions, finite) and inserts every point not yet in the
-  // triangulation; the points wait while all of them so far are collinear. `progress`
-  // (if set) hears of every kProgressStep inserted points.
-  void Insert(const std::vector<PlanXy>& points, const Progress& progress);
+  // Points (distinct positions, finite) are appended, then inserted together: every
+  // point not yet in the triangulation goes in, in the order appended; the points wait
+  // while all of them so far are collinear. `progress` (if set) hears of every
+  // kProgressStep inserted points.
+  void Reserve(std::size_t more);
+  void Append(const PlanXy& point) { points_.push_back(point); }
+  void InsertAppended(const Progress& progress);
   static constexpr std::size_t kProgressStep = 1u << 17;
 
   bool HasFaces() const { return !triangles_.empty(); }

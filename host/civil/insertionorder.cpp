@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <limits>
+#include <thread>
+#include <utility>
 
 namespace pelvarhost::civil {
 
@@ -12,7 +15,7 @@ namespace {
 constexpr int kCurveBits = 24;  // per axis: the curve's grid is 2^24 cells wide
 constexpr int kRoundBits = 3;   // eight rounds, each about seven times the one before
 constexpr int kKeyBits = kRoundBits + 2 * kCurveBits;
-constexpr int kDigitBits = 11;  // radix sort digit
+constexpr int kDigitBits = 13;  // radix sort digit: four passes cover the key
 constexpr std::uint64_t kRoundSeed = 0x5D588B656C078965ull;
 
 struct Keyed {
@@ -98,19 +101,40 @@ std::uint64_t HilbertDistance(const HilbertTable& steps, std::uint32_t x, std::u
 struct Axis {
   double low, scale;
   Axis(double lowest, double highest)
-      : low(lowest), scale(highest > lowest ? ((1u << kCurveBits) - 1) / (highest - lowest) : 0.0) {}
+      : low(lowest), scale(highest > lowest ? ((1u << kCurveBits) - 1) / (highest - lowest) : 0.0) {
+    if (!std::isfinite(scale)) scale = 0;  // an extent too small to divide by: one column
+  }
   std::uint32_t Cell(double v) const { return static_cast<std::uint32_t>((v - low) * scale); }
 };
 
+constexpr int kPasses = (kKeyBits + kDigitBits - 1) / kDigitBits;
+constexpr std::uint64_t kDigitMask = (1u << kDigitBits) - 1;
+
+// Least significant digit first, every digit's counts taken in one read.
 void RadixSort(std::vector<Keyed>& items) {
+  std::vector<std::array<std::size_t, (1u << kDigitBits)>> start(kPasses);
+  for (const Keyed& item : items)
+    for (int pass = 0; pass < kPasses; ++pass) ++start[pass][(item.key >> (pass * kDigitBits)) & kDigitMask];
   std::vector<Keyed> other(items.size());
-  for (int shift = 0; shift < kKeyBits; shift += kDigitBits) {
-    std::array<std::size_t, (1u << kDigitBits) + 1> start{};
-    for (const Keyed& item : items) ++start[((item.key >> shift) & ((1u << kDigitBits) - 1)) + 1];
-    if (std::count(start.begin(), start.end(), items.size()) == 1) continue;  // one digit for all
-    for (std::size_t d = 1; d < start.size(); ++d) start[d] += start[d - 1];
-    for (const Keyed& item : items) other[start[(item.key >> shift) & ((1u << kDigitBits) - 1)]++] = item;
+  for (int pass = 0; pass < kPasses; ++pass) {
+    auto& at = start[pass];
+    if (std::count(at.begin(), at.end(), items.size()) == 1) continue;  // one digit for all
+    std::size_t sum = 0;
+    for (std::size_t& count : at) sum += std::exchange(count, sum);
+    const int shift = pass * kDigitBits;
+    for (const Keyed& item : items) other[at[(item.key >> shift) & kDigitMask]++] = item;
     items.swap(other);
+  }
+}
+
+// Keys for items [begin, end).
+void KeyRange(const std::vector<PlanXy>& points, const Axis& x, const Axis& y, std::size_t begin, std::size_t end,
+              std::vector<Keyed>& items) {
+  const HilbertTable& steps = HilbertSteps();
+  for (std::size_t i = begin; i < end; ++i) {
+    const auto index = static_cast<std::uint32_t>(i);
+    const std::uint64_t along = HilbertDistance(steps, x.Cell(points[i].x / 2), y.Cell(points[i].y / 2));
+    items[i] = {RoundOf(index) << (2 * kCurveBits) | along, index};
   }
 }
 
@@ -125,11 +149,12 @@ std::vector<std::uint32_t> InsertionOrder(const std::vector<PlanXy>& points) {
   }
   // Halving first keeps the extent finite for coordinates near the largest double.
   const Axis x(minX / 2, maxX / 2), y(minY / 2, maxY / 2);
-  const HilbertTable& steps = HilbertSteps();
   std::vector<Keyed> items(points.size());
-  for (std::uint32_t i = 0; i < points.size(); ++i) {
-    const std::uint64_t along = HilbertDistance(steps, x.Cell(points[i].x / 2), y.Cell(points[i].y / 2));
-    items[i] = {RoundOf(i) << (2 * kCurveBits) | along, i};
+  HilbertSteps();  // built before the threads share it
+  const std::size_t half = points.size() / 2;
+  {
+    std::jthread firstHalf([&] { KeyRange(points, x, y, 0, half, items); });
+    KeyRange(points, x, y, half, points.size(), items);
   }
   RadixSort(items);
   std::vector<std::uint32_t> order(items.size());

@@ -18,7 +18,7 @@ class PositionIndex {
   static constexpr std::uint32_t kAbsent = std::numeric_limits<std::uint32_t>::max();
 
   // Makes room for `more` positions beyond those held, so that a batch adds without
-  // growing the table on the way.
+  // growing the table on the way. `vertices` holds the indexed positions and no others.
   void Reserve(std::size_t more, const std::vector<AcGePoint3d>& vertices);
 
   // The index of the vertex at p's plan position, or kAbsent after recording that the

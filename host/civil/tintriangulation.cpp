@@ -4,7 +4,6 @@
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/convex_hull_2.h>
 
-#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <limits>
@@ -14,6 +13,7 @@
 #include "delaunaymesh.h"
 #include "insertionorder.h"
 #include "positionindex.h"
+#include "roomfor.h"
 
 namespace pelvarhost::civil {
 
@@ -33,12 +33,6 @@ struct PlanPositionMap {
     return {p.x, p.y};
   }
 };
-
-// Capacity for `more` items, growing geometrically so that many small batches stay cheap.
-template <typename T>
-void RoomFor(std::vector<T>& items, std::size_t more) {
-  if (items.capacity() - items.size() < more) items.reserve(std::max(2 * items.capacity(), items.size() + more));
-}
 
 }  // namespace
 
@@ -92,17 +86,15 @@ TinTriangulation::Impl& TinTriangulation::Triangulated() const {
     plan[i] = {p.x, p.y};
   }
   const std::vector<std::uint32_t> order = InsertionOrder(plan);
-  std::vector<PlanXy> ordered(order.size());
-  impl.vertexOfMeshPoint.reserve(impl.vertexOfMeshPoint.size() + order.size());
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    ordered[i] = plan[order[i]];
-    impl.vertexOfMeshPoint.push_back(impl.pending[order[i]]);
+  RoomFor(impl.vertexOfMeshPoint, order.size());
+  impl.mesh.Reserve(order.size());
+  for (const std::uint32_t i : order) {
+    impl.mesh.Append(plan[i]);
+    impl.vertexOfMeshPoint.push_back(impl.pending[i]);
   }
-  impl.pending.clear();
-  impl.pending.shrink_to_fit();
-  plan.clear();
-  plan.shrink_to_fit();
-  impl.mesh.Insert(ordered, impl.progress);
+  std::vector<std::uint32_t>().swap(impl.pending);
+  std::vector<PlanXy>().swap(plan);
+  impl.mesh.InsertAppended(impl.progress);
   return impl;
 }
 
