@@ -39,13 +39,18 @@ struct PlanPositionMap {
 struct TinTriangulation::Impl {
   std::vector<AcGePoint3d> vertices;
   PositionIndex indexOfPosition;
-  // Vertices not yet in the triangulation: they wait until it is needed, so that many
-  // batches go in as one spatially sorted pass.
-  std::vector<std::uint32_t> pending;
+  // Points added but not yet merged into the vertices: batches are merged in one pass
+  // when the vertices are next asked for, so that the position table is sized once.
+  std::vector<AcGePoint3d> arriving;
+  // Vertices [0, meshed) are in the triangulation; the rest wait until it is needed, so
+  // that many batches go in as one spatially sorted pass.
+  std::size_t meshed = 0;
   DelaunayMesh mesh;
   std::vector<std::uint32_t> vertexOfMeshPoint{kNoVertex};  // mesh point i is vertex [i]; [0] is infinity
   Progress progress;
   static constexpr std::uint32_t kNoVertex = std::numeric_limits<std::uint32_t>::max();
+
+  void MergeArriving();
 };
 
 TinTriangulation::TinTriangulation() : m_impl(std::make_unique<Impl>()) {}
@@ -56,43 +61,46 @@ void TinTriangulation::SetProgress(Progress progress) { m_impl->progress = std::
 void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
   Impl& impl = *m_impl;
   // Slots are index + 1 and the top index means "absent".
-  if (points.size() > std::numeric_limits<std::uint32_t>::max() - 2 - impl.vertices.size())
+  if (points.size() > std::numeric_limits<std::uint32_t>::max() - 2 - impl.vertices.size() - impl.arriving.size())
     throw std::length_error("too many TIN vertices");
-  impl.indexOfPosition.Reserve(points.size(), impl.vertices);
-  RoomFor(impl.vertices, points.size());
-  RoomFor(impl.pending, points.size());
+  RoomFor(impl.arriving, points.size());
+  for (const AcGePoint3d& p : points)
+    if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) impl.arriving.push_back(p);  // else no place in a triangulation
+}
+
+void TinTriangulation::Impl::MergeArriving() {
+  if (arriving.empty()) return;
+  indexOfPosition.Reserve(arriving.size(), vertices);
+  RoomFor(vertices, arriving.size());
   constexpr std::size_t kLookAhead = 16;  // positions whose slots are being fetched
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    if (i + kLookAhead < points.size()) impl.indexOfPosition.Prefetch(points[i + kLookAhead]);
-    const AcGePoint3d& p = points[i];
-    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) continue;  // no place in a triangulation
-    const auto next = static_cast<std::uint32_t>(impl.vertices.size());
-    const std::uint32_t existing = impl.indexOfPosition.FindOrAdd(p, next, impl.vertices);
+  for (std::size_t i = 0; i < arriving.size(); ++i) {
+    if (i + kLookAhead < arriving.size()) indexOfPosition.Prefetch(arriving[i + kLookAhead]);
+    const AcGePoint3d& p = arriving[i];
+    const auto next = static_cast<std::uint32_t>(vertices.size());
+    const std::uint32_t existing = indexOfPosition.FindOrAdd(p, next, vertices);
     if (existing != PositionIndex::kAbsent) {
-      impl.vertices[existing].z = p.z;
-      continue;
+      vertices[existing].z = p.z;
+    } else {
+      vertices.push_back(p);
     }
-    impl.vertices.push_back(p);
-    impl.pending.push_back(next);
   }
+  std::vector<AcGePoint3d>().swap(arriving);
 }
 
 TinTriangulation::Impl& TinTriangulation::Triangulated() const {
   Impl& impl = *m_impl;
-  if (impl.pending.empty()) return impl;
-  std::vector<PlanXy> plan(impl.pending.size());
-  for (std::size_t i = 0; i < plan.size(); ++i) {
-    const AcGePoint3d& p = impl.vertices[impl.pending[i]];
-    plan[i] = {p.x, p.y};
-  }
+  impl.MergeArriving();
+  if (impl.meshed == impl.vertices.size()) return impl;
+  std::vector<PlanXy> plan(impl.vertices.size() - impl.meshed);
+  for (std::size_t i = 0; i < plan.size(); ++i) plan[i] = {impl.vertices[impl.meshed + i].x, impl.vertices[impl.meshed + i].y};
   const std::vector<std::uint32_t> order = InsertionOrder(plan);
   RoomFor(impl.vertexOfMeshPoint, order.size());
   impl.mesh.Reserve(order.size());
   for (const std::uint32_t i : order) {
     impl.mesh.Append(plan[i]);
-    impl.vertexOfMeshPoint.push_back(impl.pending[i]);
+    impl.vertexOfMeshPoint.push_back(static_cast<std::uint32_t>(impl.meshed + i));
   }
-  std::vector<std::uint32_t>().swap(impl.pending);
+  impl.meshed = impl.vertices.size();
   std::vector<PlanXy>().swap(plan);
   impl.mesh.InsertAppended(impl.progress);
   return impl;
@@ -104,7 +112,10 @@ void TinTriangulation::Clear() {
   m_impl->progress = std::move(progress);
 }
 
-const std::vector<AcGePoint3d>& TinTriangulation::Vertices() const { return m_impl->vertices; }
+const std::vector<AcGePoint3d>& TinTriangulation::Vertices() const {
+  m_impl->MergeArriving();
+  return m_impl->vertices;
+}
 
 std::size_t TinTriangulation::FaceCount() const {
   const DelaunayMesh& mesh = Triangulated().mesh;
@@ -123,7 +134,7 @@ std::vector<TinFace> TinTriangulation::Faces() const {
 }
 
 std::vector<std::uint32_t> TinTriangulation::Hull() const {
-  const std::vector<AcGePoint3d>& vertices = m_impl->vertices;
+  const std::vector<AcGePoint3d>& vertices = Vertices();
   std::vector<std::uint32_t> all(vertices.size()), hull;
   std::iota(all.begin(), all.end(), std::uint32_t{0});
   using HullTraits = CGAL::Convex_hull_traits_adapter_2<Kernel, PlanPositionMap>;
