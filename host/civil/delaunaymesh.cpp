@@ -1,5 +1,7 @@
 #include "delaunaymesh.h"
 
+#include <limits>
+#include <stdexcept>
 #include <utility>
 
 #include "roomfor.h"
@@ -18,7 +20,13 @@ bool StrictlyBetween(const PlanXy& a, const PlanXy& b, const PlanXy& p) {
 }
 }  // namespace
 
-void DelaunayMesh::Reserve(std::size_t more) { RoomFor(points_, more); }
+// Half-edges are numbered 3 * triangle + edge in 32 bits, and there are about two
+// triangles per point.
+void DelaunayMesh::Reserve(std::size_t more) {
+  constexpr std::size_t kMostPoints = std::numeric_limits<std::uint32_t>::max() / 6 - 1;
+  if (more > kMostPoints - points_.size()) throw std::length_error("too many TIN vertices");
+  RoomFor(points_, more);
+}
 
 void DelaunayMesh::InsertAppended(const Progress& progress) {
   // A triangulation of n points has fewer than 2n triangles, ghosts included.
