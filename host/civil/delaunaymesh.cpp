@@ -34,32 +34,36 @@ void DelaunayMesh::InsertAppended(const Progress& progress) {
   RoomFor(triangles_, more);
   RoomFor(inCavity_, more);
   fanFrom_.resize(points_.size());
-  std::uint32_t first = static_cast<std::uint32_t>(inserted_) + 1, seedCorner = 0;
+  std::uint32_t first = static_cast<std::uint32_t>(inserted_) + 1;
+  std::array<std::uint32_t, 3> seed{};
   if (!HasFaces()) {
-    if (!Seed()) return;
-    first = 3;
-    seedCorner = triangles_[0].vertex[2];
+    seed = Seed();
+    if (seed[2] == 0) return;
+    first = 2;
   }
   const std::size_t total = points_.size() - 1 - inserted_;
   std::size_t done = 0;
   for (std::uint32_t p = first; p < points_.size(); ++p) {
-    if (p == seedCorner) continue;
+    if (p == seed[1] || p == seed[2]) continue;
     InsertPoint(p);
     if (progress && ++done % kProgressStep == 0) progress(done, total);
   }
   inserted_ = points_.size() - 1;
 }
 
-// The first triangle: points 1 and 2 and the first point off their line, with its three
-// ghosts. The triangle's third corner is that point.
-bool DelaunayMesh::Seed() {
-  std::uint32_t a = 1, b = 2, c = 0;
+// The first triangle: point 1, the first point at another position and the first point
+// off their line, with its three ghosts. Gives those points (the last 0 if every point
+// so far is on one line).
+std::array<std::uint32_t, 3> DelaunayMesh::Seed() {
+  const auto size = static_cast<std::uint32_t>(points_.size());
+  std::uint32_t a = 1, b = 2;
+  while (b < size && points_[b].x == points_[a].x && points_[b].y == points_[a].y) ++b;
   int turn = 0;
-  for (std::uint32_t k = 3; k < points_.size() && turn == 0; ++k) {
-    turn = Orientation(points_[a], points_[b], points_[k]);
-    c = k;
-  }
-  if (turn == 0) return false;
+  std::uint32_t c = b + 1;
+  for (; c < size; ++c)
+    if ((turn = Orientation(points_[a], points_[b], points_[c])) != 0) break;
+  if (turn == 0) return {a, b, 0};
+  const std::array<std::uint32_t, 3> seed{a, b, c};
   if (turn < 0) std::swap(a, b);
   // The ghost beyond edge x -> y of the triangle is (y, x, infinity).
   triangles_ = {{{a, b, c}, {}}, {{b, a, kInfinite}, {}}, {{c, b, kInfinite}, {}}, {{a, c, kInfinite}, {}}};
@@ -71,7 +75,7 @@ bool DelaunayMesh::Seed() {
   }
   ghosts_ = 3;
   lastTriangle_ = 0;
-  return true;
+  return seed;
 }
 
 bool DelaunayMesh::IsGhost(std::uint32_t t) const {
@@ -79,8 +83,13 @@ bool DelaunayMesh::IsGhost(std::uint32_t t) const {
   return v[0] == kInfinite || v[1] == kInfinite || v[2] == kInfinite;
 }
 
+// A point at the position of a vertex already in is left out: its walk ends at a
+// triangle of that vertex.
 void DelaunayMesh::InsertPoint(std::uint32_t p) {
-  DigCavity(Locate(p), p);
+  const std::uint32_t t = Locate(p);
+  for (const std::uint32_t v : triangles_[t].vertex)
+    if (v != kInfinite && points_[v].x == points_[p].x && points_[v].y == points_[p].y) return;
+  DigCavity(t, p);
   FillCavity(p);
 }
 

@@ -19,9 +19,9 @@ class DelaunayMesh {
   using Progress = std::function<void(std::size_t done, std::size_t total)>;
   static constexpr std::uint32_t kInfinite = 0;
 
-  // Points (distinct positions, finite) are appended, then inserted together: every
-  // point not yet in the triangulation goes in, in the order appended; the points wait
-  // while all of them so far are collinear. `progress` (if set) hears of every
+  // Points (finite) are appended, then inserted together: every point not yet in the
+  // triangulation goes in, in the order appended, but for one at the position of a
+  // vertex already in; the points wait while all of them so far are collinear. `progress` (if set) hears of every
   // kProgressStep inserted points.
   void Reserve(std::size_t more);
   void Append(const PlanXy& point) { points_.push_back(point); }
@@ -47,7 +47,7 @@ class DelaunayMesh {
   };
 
   bool IsGhost(std::uint32_t t) const;
-  bool Seed();
+  std::array<std::uint32_t, 3> Seed();
   void InsertPoint(std::uint32_t p);
   std::uint32_t Locate(std::uint32_t p) const;
   bool InConflict(std::uint32_t t, std::uint32_t p) const;

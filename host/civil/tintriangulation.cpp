@@ -5,10 +5,12 @@
 #include <CGAL/convex_hull_2.h>
 
 #include <cmath>
+#include <exception>
 #include <iterator>
 #include <limits>
 #include <numeric>
 #include <stdexcept>
+#include <thread>
 
 #include "delaunaymesh.h"
 #include "insertionorder.h"
@@ -50,7 +52,8 @@ struct TinTriangulation::Impl {
   Progress progress;
   static constexpr std::uint32_t kNoVertex = std::numeric_limits<std::uint32_t>::max();
 
-  void MergeArriving();
+  // Into the vertices; vertexOfArriving (if given) learns each arriving point's vertex.
+  void MergeArriving(std::vector<std::uint32_t>* vertexOfArriving = nullptr);
 };
 
 TinTriangulation::TinTriangulation() : m_impl(std::make_unique<Impl>()) {}
@@ -68,41 +71,62 @@ void TinTriangulation::Add(const std::vector<AcGePoint3d>& points) {
     if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) impl.arriving.push_back(p);  // else no place in a triangulation
 }
 
-void TinTriangulation::Impl::MergeArriving() {
+void TinTriangulation::Impl::MergeArriving(std::vector<std::uint32_t>* vertexOfArriving) {
   if (arriving.empty()) return;
   indexOfPosition.Reserve(arriving.size(), vertices);
   RoomFor(vertices, arriving.size());
+  if (vertexOfArriving) vertexOfArriving->resize(arriving.size());
   constexpr std::size_t kLookAhead = 16;  // positions whose slots are being fetched
   for (std::size_t i = 0; i < arriving.size(); ++i) {
     if (i + kLookAhead < arriving.size()) indexOfPosition.Prefetch(arriving[i + kLookAhead]);
     const AcGePoint3d& p = arriving[i];
     const auto next = static_cast<std::uint32_t>(vertices.size());
-    const std::uint32_t existing = indexOfPosition.FindOrAdd(p, next, vertices);
-    if (existing != PositionIndex::kAbsent) {
-      vertices[existing].z = p.z;
+    std::uint32_t vertex = indexOfPosition.FindOrAdd(p, next, vertices);
+    if (vertex != PositionIndex::kAbsent) {
+      vertices[vertex].z = p.z;
     } else {
+      vertex = next;
       vertices.push_back(p);
     }
+    if (vertexOfArriving) (*vertexOfArriving)[i] = vertex;
   }
   std::vector<AcGePoint3d>().swap(arriving);
 }
 
+// The positions still to insert are the vertices not yet in the triangulation and the
+// arriving points as they came, repeats included (the triangulation leaves out a
+// position it holds already). Meanwhile another thread merges the arriving points into
+// the vertices; afterwards each new triangulation point learns its vertex.
 TinTriangulation::Impl& TinTriangulation::Triangulated() const {
   Impl& impl = *m_impl;
-  impl.MergeArriving();
-  if (impl.meshed == impl.vertices.size()) return impl;
-  std::vector<PlanXy> plan(impl.vertices.size() - impl.meshed);
-  for (std::size_t i = 0; i < plan.size(); ++i) plan[i] = {impl.vertices[impl.meshed + i].x, impl.vertices[impl.meshed + i].y};
-  const std::vector<std::uint32_t> order = InsertionOrder(plan);
-  RoomFor(impl.vertexOfMeshPoint, order.size());
-  impl.mesh.Reserve(order.size());
-  for (const std::uint32_t i : order) {
-    impl.mesh.Append(plan[i]);
-    impl.vertexOfMeshPoint.push_back(static_cast<std::uint32_t>(impl.meshed + i));
+  const std::size_t waiting = impl.vertices.size() - impl.meshed;
+  if (waiting + impl.arriving.size() == 0) return impl;
+  std::vector<PlanXy> plan;
+  plan.reserve(waiting + impl.arriving.size());
+  for (std::size_t i = impl.meshed; i < impl.vertices.size(); ++i) plan.push_back({impl.vertices[i].x, impl.vertices[i].y});
+  for (const AcGePoint3d& p : impl.arriving) plan.push_back({p.x, p.y});
+
+  std::vector<std::uint32_t> order, vertexOfArriving;
+  std::exception_ptr mergeFailure;
+  {
+    const std::jthread merge([&impl, &vertexOfArriving, &mergeFailure] {
+      try {
+        impl.MergeArriving(&vertexOfArriving);
+      } catch (...) {
+        mergeFailure = std::current_exception();
+      }
+    });
+    order = InsertionOrder(plan);
+    impl.mesh.Reserve(order.size());
+    for (const std::uint32_t i : order) impl.mesh.Append(plan[i]);
+    std::vector<PlanXy>().swap(plan);
+    impl.mesh.InsertAppended(impl.progress);
   }
+  if (mergeFailure) std::rethrow_exception(mergeFailure);
+  RoomFor(impl.vertexOfMeshPoint, order.size());
+  for (const std::uint32_t i : order)
+    impl.vertexOfMeshPoint.push_back(static_cast<std::uint32_t>(i < waiting ? impl.meshed + i : vertexOfArriving[i - waiting]));
   impl.meshed = impl.vertices.size();
-  std::vector<PlanXy>().swap(plan);
-  impl.mesh.InsertAppended(impl.progress);
   return impl;
 }
 

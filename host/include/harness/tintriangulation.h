@@ -38,7 +38,8 @@ class TinTriangulation {
 
   // Heard while a triangulation is built, on the building thread, about every 131,072
   // inserted vertices: how many of how many are in. It should return quickly (a window
-  // can use it to stay alive). None by default; Clear keeps it.
+  // can use it to stay alive) and not call back into this triangulation. None by
+  // default; Clear keeps it.
   using Progress = std::function<void(std::size_t done, std::size_t total)>;
   void SetProgress(Progress progress);
 
