@@ -140,7 +140,7 @@ void KeyRange(const std::vector<PlanXy>& points, const Axis& x, const Axis& y, s
 
 }  // namespace
 
-std::vector<std::uint32_t> InsertionOrder(const std::vector<PlanXy>& points) {
+InsertionOrder OrderForInsertion(const std::vector<PlanXy>& points) {
   double minX = std::numeric_limits<double>::max(), minY = minX, maxX = std::numeric_limits<double>::lowest(),
          maxY = maxX;
   for (const PlanXy& p : points) {
@@ -157,9 +157,19 @@ std::vector<std::uint32_t> InsertionOrder(const std::vector<PlanXy>& points) {
     KeyRange(points, x, y, half, points.size(), items);
   }
   RadixSort(items);
-  std::vector<std::uint32_t> order(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) order[i] = items[i].index;
-  return order;
+  // The curve covers the left half of its grid before the right one.
+  constexpr std::uint64_t kRightHalf = std::uint64_t{2} << (2 * kCurveBits - 2);
+  constexpr std::uint64_t kLastRound = std::uint64_t{(1 << kRoundBits) - 1} << (2 * kCurveBits);
+  InsertionOrder result;
+  result.order.resize(items.size());
+  result.half.resize(items.size());
+  result.lastRound = items.size();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    result.order[i] = items[i].index;
+    result.half[i] = (items[i].key & ((std::uint64_t{1} << (2 * kCurveBits)) - 1)) >= kRightHalf ? 1 : 0;
+    if (items[i].key >= kLastRound) result.lastRound = std::min(result.lastRound, i);
+  }
+  return result;
 }
 
 }  // namespace pelvarhost::civil

@@ -106,7 +106,8 @@ TinTriangulation::Impl& TinTriangulation::Triangulated() const {
   for (std::size_t i = impl.meshed; i < impl.vertices.size(); ++i) plan.push_back({impl.vertices[i].x, impl.vertices[i].y});
   for (const AcGePoint3d& p : impl.arriving) plan.push_back({p.x, p.y});
 
-  std::vector<std::uint32_t> order, vertexOfArriving;
+  InsertionOrder ordering;
+  std::vector<std::uint32_t> vertexOfArriving;
   std::exception_ptr mergeFailure;
   {
     const std::jthread merge([&impl, &vertexOfArriving, &mergeFailure] {
@@ -116,15 +117,16 @@ TinTriangulation::Impl& TinTriangulation::Triangulated() const {
         mergeFailure = std::current_exception();
       }
     });
-    order = InsertionOrder(plan);
-    impl.mesh.Reserve(order.size());
-    for (const std::uint32_t i : order) impl.mesh.Append(plan[i]);
+    ordering = OrderForInsertion(plan);
+    impl.mesh.Reserve(plan.size());
+    for (std::size_t i = 0; i < plan.size(); ++i) impl.mesh.Append(plan[ordering.order[i]], ordering.half[i]);
     std::vector<PlanXy>().swap(plan);
-    impl.mesh.InsertAppended(impl.progress);
+    // The earlier rounds go in on one thread; the last spreads over the whole extent.
+    impl.mesh.InsertAppended(ordering.lastRound, impl.progress);
   }
   if (mergeFailure) std::rethrow_exception(mergeFailure);
-  RoomFor(impl.vertexOfMeshPoint, order.size());
-  for (const std::uint32_t i : order)
+  RoomFor(impl.vertexOfMeshPoint, ordering.order.size());
+  for (const std::uint32_t i : ordering.order)
     impl.vertexOfMeshPoint.push_back(static_cast<std::uint32_t>(i < waiting ? impl.meshed + i : vertexOfArriving[i - waiting]));
   impl.meshed = impl.vertices.size();
   return impl;
