@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <iterator>
 #include <limits>
 #include <stdexcept>
@@ -109,10 +110,18 @@ void DelaunayMesh::InsertInHalves(std::uint32_t from, Report& report) {
   triangles_.resize(slots);
   inCavity_.resize(slots);
   owner_.resize(slots);
+  std::exception_ptr secondFailed;
   {
-    const std::jthread second([this, &inserters, &halves, &report] { InsertAll(inserters[1], halves[1], report, false); });
+    const std::jthread second([this, &inserters, &halves, &report, &secondFailed] {
+      try {
+        InsertAll(inserters[1], halves[1], report, false);
+      } catch (...) {
+        secondFailed = std::current_exception();
+      }
+    });
     InsertAll(inserters[0], halves[0], report, true);
   }
+  if (secondFailed) std::rethrow_exception(secondFailed);
   for (Inserter& in : inserters) {
     unused_ += in.endSlot - in.nextSlot;
     for (std::uint32_t t = in.nextSlot; t < in.endSlot; ++t) triangles_[t].vertex = {kInfinite, kInfinite, kInfinite};
