@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
-#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <thread>
@@ -126,11 +125,22 @@ void DelaunayMesh::InsertInHalves(std::uint32_t from, Report& report) {
     unused_ += in.endSlot - in.nextSlot;
     for (std::uint32_t t = in.nextSlot; t < in.endSlot; ++t) triangles_[t].vertex = {kInfinite, kInfinite, kInfinite};
   }
-  std::vector<std::uint32_t> waiting;
-  std::merge(inserters[0].waiting.begin(), inserters[0].waiting.end(), inserters[1].waiting.begin(),
-             inserters[1].waiting.end(), std::back_inserter(waiting));
+  // In the order they came, each walk starting from the last insertion or from where its
+  // first walk stopped, whichever is nearer.
+  std::vector<std::array<std::uint32_t, 2>> waiting = std::move(inserters[0].waiting);
+  waiting.insert(waiting.end(), inserters[1].waiting.begin(), inserters[1].waiting.end());
+  std::sort(waiting.begin(), waiting.end());
   std::vector<std::uint8_t>().swap(owner_);
-  InsertAll(alone_, waiting, report, true);
+  const auto distance = [this](std::uint32_t p, std::uint32_t t) {
+    const PlanXy &a = points_[p], &b = points_[triangles_[t].vertex[0]];
+    return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
+  };
+  for (const auto& [p, near] : waiting) {
+    // (Since it stopped there, that triangle may have become a ghost.)
+    if (near != kNone && !IsGhost(near) && distance(p, near) < distance(p, alone_.lastTriangle)) alone_.lastTriangle = near;
+    InsertPoint(alone_, p);
+    report.Inserted();
+  }
 }
 
 // The calling thread reports; another shares its count now and then. An inserter bound
@@ -139,7 +149,7 @@ void DelaunayMesh::InsertAll(Inserter& in, const std::vector<std::uint32_t>& poi
   std::size_t unshared = 0;
   for (const std::uint32_t p : points) {
     if (!InsertPoint(in, p)) {
-      in.waiting.push_back(p);
+      in.waiting.push_back({p, in.stoppedAt});
     } else if (calling) {
       report.Inserted();
     } else if (++unshared == kShareEvery) {
@@ -189,7 +199,10 @@ bool DelaunayMesh::InsertPoint(Inserter& in, std::uint32_t p) {
   if (t == kNone) return false;
   for (const std::uint32_t v : triangles_[t].vertex)
     if (v != kInfinite && points_[v].x == points_[p].x && points_[v].y == points_[p].y) return true;
-  if (!DigCavity(in, t, p)) return false;
+  if (!DigCavity(in, t, p)) {
+    in.stoppedAt = t;
+    return false;
+  }
   FillCavity(in, p);
   return true;
 }
@@ -201,6 +214,7 @@ bool DelaunayMesh::InsertPoint(Inserter& in, std::uint32_t p) {
 std::uint32_t DelaunayMesh::Locate(Inserter& in, std::uint32_t p) const {
   const PlanXy& point = points_[p];
   std::uint32_t t = in.lastTriangle, cameAcross = kNone;
+  in.stoppedAt = kNone;
   if (t == kNone) return kNone;
   for (;;) {
     const Triangle& triangle = triangles_[t];
@@ -211,8 +225,11 @@ std::uint32_t DelaunayMesh::Locate(Inserter& in, std::uint32_t p) const {
         crossing = triangle.twin[i];
     }
     if (crossing == kNone) return t;
+    if (!Owns(in, crossing / 3)) {
+      in.stoppedAt = t;
+      return kNone;
+    }
     t = crossing / 3;
-    if (!Owns(in, t)) return kNone;
     cameAcross = crossing;
     if (IsGhost(t)) return t;
   }

@@ -48,7 +48,10 @@ class DelaunayMesh {
  private:
   // Edge i of a triangle runs from vertex i to vertex i + 1 (mod 3); its twin is the same
   // edge seen from the neighbouring triangle, as 3 * triangle + edge.
+  // Made without zeroing: slots set aside for a thread are first touched by that thread.
   struct Triangle {
+    Triangle() {}  // left uninitialised on purpose
+    Triangle(const std::array<std::uint32_t, 3>& v, const std::array<std::uint32_t, 3>& t) : vertex(v), twin(t) {}
     std::array<std::uint32_t, 3> vertex;
     std::array<std::uint32_t, 3> twin;
   };
@@ -61,8 +64,10 @@ class DelaunayMesh {
     std::uint8_t half = kAnyHalf;     // the half whose triangles it may touch
     std::uint32_t lastTriangle = 0;  // a finite triangle at its last inserted point
     std::uint32_t nextSlot = 0, endSlot = 0;  // its own slots for new triangles, beside another thread
-    std::vector<std::uint32_t> cavity, stack, waiting;
+    std::uint32_t stoppedAt = 0;  // the last of its triangles a failed insertion reached
+    std::vector<std::uint32_t> cavity, stack;
     std::vector<BoundaryEdge> boundary;
+    std::vector<std::array<std::uint32_t, 2>> waiting;  // points it could not insert, and where they stopped
   };
   class Report;
 

@@ -159,15 +159,15 @@ InsertionOrder OrderForInsertion(const std::vector<PlanXy>& points) {
   RadixSort(items);
   // The curve covers the left half of its grid before the right one.
   constexpr std::uint64_t kRightHalf = std::uint64_t{2} << (2 * kCurveBits - 2);
-  constexpr std::uint64_t kLastRound = std::uint64_t{(1 << kRoundBits) - 1} << (2 * kCurveBits);
+  constexpr std::uint64_t kLastRounds = std::uint64_t{(1 << kRoundBits) - 2} << (2 * kCurveBits);
   InsertionOrder result;
   result.order.resize(items.size());
   result.half.resize(items.size());
-  result.lastRound = items.size();
+  result.lastRounds = items.size();
   for (std::size_t i = 0; i < items.size(); ++i) {
     result.order[i] = items[i].index;
     result.half[i] = (items[i].key & ((std::uint64_t{1} << (2 * kCurveBits)) - 1)) >= kRightHalf ? 1 : 0;
-    if (items[i].key >= kLastRound) result.lastRound = std::min(result.lastRound, i);
+    if (items[i].key >= kLastRounds) result.lastRounds = std::min(result.lastRounds, i);
   }
   return result;
 }

@@ -15,7 +15,7 @@ struct InsertionOrder {
   // Per place in `order`: which half of the points' extent the point lies in, split
   // across x where the curve passes from the first half to the second.
   std::vector<std::uint8_t> half;
-  std::size_t lastRound = 0;  // where in `order` the last (largest) round starts
+  std::size_t lastRounds = 0;  // where in `order` the last two (largest) rounds start
 };
 
 InsertionOrder OrderForInsertion(const std::vector<PlanXy>& points);

@@ -121,8 +121,9 @@ TinTriangulation::Impl& TinTriangulation::Triangulated() const {
     impl.mesh.Reserve(plan.size());
     for (std::size_t i = 0; i < plan.size(); ++i) impl.mesh.Append(plan[ordering.order[i]], ordering.half[i]);
     std::vector<PlanXy>().swap(plan);
-    // The earlier rounds go in on one thread; the last spreads over the whole extent.
-    impl.mesh.InsertAppended(ordering.lastRound, impl.progress);
+    // The small early rounds go in on one thread and spread over the whole extent; the
+    // last two on two.
+    impl.mesh.InsertAppended(ordering.lastRounds, impl.progress);
   }
   if (mergeFailure) std::rethrow_exception(mergeFailure);
   RoomFor(impl.vertexOfMeshPoint, ordering.order.size());
