@@ -90,25 +90,7 @@ void DelaunayMesh::InsertInHalves(std::uint32_t from, Report& report) {
     for (auto& half : halves) InsertAll(alone_, half, report, true);
     return;
   }
-  owner_.resize(triangles_.size());
-  for (std::uint32_t t = 0; t < triangles_.size(); ++t) {
-    const auto& v = triangles_[t].vertex;
-    const std::uint8_t half = halves_[v[0]];
-    owner_[t] = !IsGhost(t) && halves_[v[1]] == half && halves_[v[2]] == half ? half : kAnyHalf;
-  }
-  std::array<Inserter, 2> inserters;
-  auto slots = static_cast<std::uint32_t>(triangles_.size());
-  for (std::uint8_t half = 0; half < 2; ++half) {
-    Inserter& in = inserters[half];
-    in.half = half;
-    in.nextSlot = slots;
-    in.endSlot = slots += static_cast<std::uint32_t>(2 * halves[half].size());  // two new triangles a point
-    const auto owned = std::find(owner_.begin(), owner_.end(), half);
-    in.lastTriangle = owned == owner_.end() ? kNone : static_cast<std::uint32_t>(owned - owner_.begin());
-  }
-  triangles_.resize(slots);
-  inCavity_.resize(slots);
-  owner_.resize(slots);
+  std::array<Inserter, 2> inserters = InsertersFor(halves);
   std::exception_ptr secondFailed;
   {
     const std::jthread second([this, &inserters, &halves, &report, &secondFailed] {
@@ -121,16 +103,46 @@ void DelaunayMesh::InsertInHalves(std::uint32_t from, Report& report) {
     InsertAll(inserters[0], halves[0], report, true);
   }
   if (secondFailed) std::rethrow_exception(secondFailed);
+  std::vector<std::uint8_t>().swap(owner_);
   for (Inserter& in : inserters) {
     unused_ += in.endSlot - in.nextSlot;
     for (std::uint32_t t = in.nextSlot; t < in.endSlot; ++t) triangles_[t].vertex = {kInfinite, kInfinite, kInfinite};
   }
-  // In the order they came, each walk starting from the last insertion or from where its
-  // first walk stopped, whichever is nearer.
   std::vector<std::array<std::uint32_t, 2>> waiting = std::move(inserters[0].waiting);
   waiting.insert(waiting.end(), inserters[1].waiting.begin(), inserters[1].waiting.end());
+  InsertWaiting(waiting, report);
+}
+
+// Marks which triangles each half owns (those with every corner in it) and sets aside
+// two new triangles per point for each.
+std::array<DelaunayMesh::Inserter, 2> DelaunayMesh::InsertersFor(
+    const std::array<std::vector<std::uint32_t>, 2>& halves) {
+  owner_.resize(triangles_.size());
+  for (std::uint32_t t = 0; t < triangles_.size(); ++t) {
+    const auto& v = triangles_[t].vertex;
+    const std::uint8_t half = halves_[v[0]];
+    owner_[t] = !IsGhost(t) && halves_[v[1]] == half && halves_[v[2]] == half ? half : kAnyHalf;
+  }
+  std::array<Inserter, 2> inserters;
+  auto slots = static_cast<std::uint32_t>(triangles_.size());
+  for (std::uint8_t half = 0; half < 2; ++half) {
+    Inserter& in = inserters[half];
+    in.half = half;
+    in.nextSlot = slots;
+    in.endSlot = slots += static_cast<std::uint32_t>(2 * halves[half].size());
+    const auto owned = std::find(owner_.begin(), owner_.end(), half);
+    in.lastTriangle = owned == owner_.end() ? kNone : static_cast<std::uint32_t>(owned - owner_.begin());
+  }
+  triangles_.resize(slots);
+  inCavity_.resize(slots);
+  owner_.resize(slots);
+  return inserters;
+}
+
+// In the order they came, each walk starting from the last insertion or from where its
+// first walk stopped, whichever is nearer.
+void DelaunayMesh::InsertWaiting(std::vector<std::array<std::uint32_t, 2>>& waiting, Report& report) {
   std::sort(waiting.begin(), waiting.end());
-  std::vector<std::uint8_t>().swap(owner_);
   const auto distance = [this](std::uint32_t p, std::uint32_t t) {
     const PlanXy &a = points_[p], &b = points_[triangles_[t].vertex[0]];
     return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);

@@ -75,6 +75,8 @@ class DelaunayMesh {
   bool IsGhost(std::uint32_t t) const;
   bool Owns(const Inserter& in, std::uint32_t t) const { return in.half == kAnyHalf || owner_[t] == in.half; }
   void InsertInHalves(std::uint32_t from, Report& report);
+  std::array<Inserter, 2> InsertersFor(const std::array<std::vector<std::uint32_t>, 2>& halves);
+  void InsertWaiting(std::vector<std::array<std::uint32_t, 2>>& waiting, Report& report);
   void InsertAll(Inserter& in, const std::vector<std::uint32_t>& points, Report& report, bool calling);
   bool InsertPoint(Inserter& in, std::uint32_t p);
   std::uint32_t Locate(Inserter& in, std::uint32_t p) const;
