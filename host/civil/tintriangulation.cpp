@@ -99,10 +99,10 @@ void TinTriangulation::Impl::MergeArriving(std::vector<std::uint32_t>* vertexOfA
 // the vertices; afterwards each new triangulation point learns its vertex.
 TinTriangulation::Impl& TinTriangulation::Triangulated() const {
   Impl& impl = *m_impl;
-  const std::size_t waiting = impl.vertices.size() - impl.meshed;
-  if (waiting + impl.arriving.size() == 0) return impl;
+  const std::size_t unmeshed = impl.vertices.size() - impl.meshed;
+  if (unmeshed + impl.arriving.size() == 0) return impl;
   std::vector<PlanXy> plan;
-  plan.reserve(waiting + impl.arriving.size());
+  plan.reserve(unmeshed + impl.arriving.size());
   for (std::size_t i = impl.meshed; i < impl.vertices.size(); ++i) plan.push_back({impl.vertices[i].x, impl.vertices[i].y});
   for (const AcGePoint3d& p : impl.arriving) plan.push_back({p.x, p.y});
 
@@ -128,7 +128,7 @@ TinTriangulation::Impl& TinTriangulation::Triangulated() const {
   if (mergeFailure) std::rethrow_exception(mergeFailure);
   RoomFor(impl.vertexOfMeshPoint, ordering.order.size());
   for (const std::uint32_t i : ordering.order)
-    impl.vertexOfMeshPoint.push_back(static_cast<std::uint32_t>(i < waiting ? impl.meshed + i : vertexOfArriving[i - waiting]));
+    impl.vertexOfMeshPoint.push_back(static_cast<std::uint32_t>(i < unmeshed ? impl.meshed + i : vertexOfArriving[i - unmeshed]));
   impl.meshed = impl.vertices.size();
   return impl;
 }
