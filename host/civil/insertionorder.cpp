@@ -12,10 +12,10 @@ namespace pelvarhost::civil {
 
 namespace {
 
-constexpr int kCurveBits = 24;  // per axis: the curve's grid is 2^24 cells wide
+constexpr int kCurveBits = 20;  // per axis: the curve's grid is 2^20 cells wide
 constexpr int kRoundBits = 3;   // eight rounds, each about seven times the one before
 constexpr int kKeyBits = kRoundBits + 2 * kCurveBits;
-constexpr int kDigitBits = 13;  // radix sort digit: four passes cover the key
+constexpr int kDigitBits = 15;  // radix sort digit: three passes cover the key
 constexpr std::uint64_t kRoundSeed = 0x5D588B656C078965ull;
 
 struct Keyed {
