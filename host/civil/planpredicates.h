@@ -15,10 +15,9 @@ namespace predicates_detail {
 inline constexpr double kEpsilon = 0x1p-53;  // half an ulp of 1
 inline constexpr double kOrientationBound = (3 + 16 * kEpsilon) * kEpsilon;
 inline constexpr double kInCircleBound = (10 + 96 * kEpsilon) * kEpsilon;
-// Covers the absolute error of products that fall below the normal range.
+// Covers the absolute error of products that fall below the normal range. (An overflow
+// makes a bound infinite or not a number, so the comparison with it fails: exact then.)
 inline constexpr double kUnderflowSlack = 0x1p-1000;
-// Bounds beyond this (or not a number) mean an overflow happened somewhere.
-inline constexpr double kLargestTrusted = 0x1p1000;
 
 int ExactOrientation(const PlanXy& a, const PlanXy& b, const PlanXy& c);
 int ExactInCircle(const PlanXy& a, const PlanXy& b, const PlanXy& c, const PlanXy& d);
@@ -33,7 +32,7 @@ inline int Orientation(const PlanXy& a, const PlanXy& b, const PlanXy& c) {
   const double right = (a.y - c.y) * (b.x - c.x);
   const double determinant = left - right;
   const double bound = kOrientationBound * (std::fabs(left) + std::fabs(right)) + kUnderflowSlack;
-  if (bound < kLargestTrusted && std::fabs(determinant) > bound) return SignOf(determinant);
+  if (std::fabs(determinant) > bound) return SignOf(determinant);
   return ExactOrientation(a, b, c);
 }
 
@@ -50,7 +49,7 @@ inline int InCircle(const PlanXy& a, const PlanXy& b, const PlanXy& c, const Pla
   const double slack = kUnderflowSlack * (1 + aLift + bLift + cLift + std::fabs(bc) + std::fabs(cb) + std::fabs(ca) +
                                           std::fabs(ac) + std::fabs(ab) + std::fabs(ba));
   const double bound = kInCircleBound * permanent + slack;
-  if (bound < kLargestTrusted && std::fabs(determinant) > bound) return SignOf(determinant);
+  if (std::fabs(determinant) > bound) return SignOf(determinant);
   return ExactInCircle(a, b, c, d);
 }
 
