@@ -52,6 +52,15 @@ std::vector<AcGePoint3d> CollinearRuns(std::mt19937& random) {
   return points;
 }
 
+// A hundred points on one line (no triangle yet), then points around it.
+std::vector<AcGePoint3d> LineThenScatter(std::mt19937& random) {
+  std::vector<AcGePoint3d> points;
+  for (int i = 0; i < 100; ++i) points.emplace_back(i, 2.0 * i, 0);
+  const std::vector<AcGePoint3d> around = Uniform(random, 300, 0, 200);
+  points.insert(points.end(), around.begin(), around.end());
+  return points;
+}
+
 std::vector<AcGePoint3d> Repeated(std::mt19937& random) {
   std::vector<AcGePoint3d> points = Uniform(random, 300, -1, 1);
   for (std::size_t i = 0; i < 300; i += 3) points.push_back(points[i]);
@@ -98,9 +107,12 @@ TEST(TinTriangulation, AgreesWithCgalsDelaunayTriangulationOnHardPointSets) {
   struct Case {
     const char* name;
     std::function<std::vector<AcGePoint3d>(std::mt19937&)> points;
+    std::size_t triangulatedAfter = 0;  // points added and triangulated before the rest, if any
   };
   const std::vector<Case> cases = {
       {"random", [](std::mt19937& r) { return Uniform(r, 600, 0, 1000); }},
+      {"random, triangulated in between", [](std::mt19937& r) { return Uniform(r, 600, 0, 1000); }, 150},
+      {"collinear first, triangulated in between", LineThenScatter, 100},
       {"clustered", Clusters},
       {"collinear runs", CollinearRuns},
       {"repeated positions", Repeated},
@@ -114,7 +126,10 @@ TEST(TinTriangulation, AgreesWithCgalsDelaunayTriangulationOnHardPointSets) {
     SCOPED_TRACE(c.name);
     std::mt19937 random(2027);
     pelvarhost::civil::TinTriangulation tin;
-    tin.Add(c.points(random));
+    const std::vector<AcGePoint3d> points = c.points(random);
+    tin.Add({points.begin(), points.begin() + c.triangulatedAfter});
+    tin.FaceCount();
+    tin.Add({points.begin() + c.triangulatedAfter, points.end()});
     std::vector<Point> vertices;
     for (const AcGePoint3d& v : tin.Vertices()) vertices.emplace_back(v.x, v.y);
     Delaunay oracle(vertices.begin(), vertices.end());
