@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,13 @@ class TinTriangulation {
   // drawing may hold one; no triangulation can place it).
   void Add(const std::vector<AcGePoint3d>& points);
   void Clear();
+
+  // Heard while a triangulation is built, on the building thread, about every 131,072
+  // inserted vertices: how many of how many are in. It should return quickly (a window
+  // can use it to stay alive) and not call back into this triangulation. None by
+  // default; Clear keeps it.
+  using Progress = std::function<void(std::size_t done, std::size_t total)>;
+  void SetProgress(Progress progress);
 
   // Triangulation is deferred until faces are asked for (batches add in one pass).
   // Vertices in the order their positions first arrived.

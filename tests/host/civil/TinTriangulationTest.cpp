@@ -179,3 +179,22 @@ TEST(TinTriangulation, NonFiniteVerticesAreDropped) {
 }
 
 }  // namespace
+
+// A window hears how far a long triangulation is, in steps, up to the vertex count; the
+// callback outlives Clear.
+TEST(TinTriangulation, ProgressIsHeardInRisingStepsUpToTheVertexCount) {
+  std::vector<std::pair<std::size_t, std::size_t>> heard;
+  TinTriangulation tin;
+  tin.SetProgress([&heard](std::size_t done, std::size_t total) { heard.emplace_back(done, total); });
+  tin.Clear();
+  tin.Add(RandomPoints(270000, 5));
+  EXPECT_GT(tin.FaceCount(), 0u);
+  ASSERT_EQ(heard.size(), 2u);
+  for (std::size_t i = 0; i < heard.size(); ++i) {
+    EXPECT_EQ(heard[i].second, tin.Vertices().size());
+    EXPECT_LT(heard[i].first, heard[i].second);
+    if (i > 0) {
+      EXPECT_GT(heard[i].first, heard[i - 1].first);
+    }
+  }
+}
