@@ -3,6 +3,7 @@
 #include "aeccdb.h"
 #include "civilfiling.h"
 #include "dbextents.h"
+#include "hostinput.h"
 
 using pelvarhost::civil::kCivilRecordVersion;
 
@@ -44,6 +45,10 @@ Acad::ErrorStatus AeccDbSurface::dwgOutFields(AcDbDwgFiler* filer) const {
   filer->writeString(m_name.c_str());
   filer->writeString(m_description.c_str());
   return filer->filerStatus();
+}
+
+AeccDbSurfaceTin::AeccDbSurfaceTin() {
+  m_tin.SetProgress([](std::size_t, std::size_t) { pelvarhost::LetWindowRunDuringWork(); });
 }
 
 void AeccDbSurfaceTin::addVertices(const std::vector<AcGePoint3d>& points) {

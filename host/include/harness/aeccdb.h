@@ -36,7 +36,8 @@ class AeccDbSurface : public AcDbEntity {
 class AeccDbSurfaceTin : public AeccDbSurface {
  public:
   ACRX_DECLARE_MEMBERS(AeccDbSurfaceTin);
-  AeccDbSurfaceTin() = default;
+  // A long triangulation lets the window run now and then (its busy cursor, Esc).
+  AeccDbSurfaceTin();
 
   // See TinTriangulation::Add; the surface must be open for write.
   void addVertices(const std::vector<AcGePoint3d>& points);
