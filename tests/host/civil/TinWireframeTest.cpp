@@ -11,6 +11,7 @@
 
 #include "CivilFixture.h"
 #include "aeccdb.h"
+#include "hostinput.h"
 #include "hostrender.h"
 #include "tinwireframe.h"
 
@@ -184,6 +185,24 @@ TEST_F(SurfaceDrawing, TheKeptWireframeFollowsNewVertices) {
   surface->addVertices(more);
   surface->close();
   EXPECT_FALSE(Colours(east).empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A surface's first view that shows edges triangulates it; a long triangulation lets the
+// window run now and then (the break watcher is what the window sets).
+TEST_F(SurfaceDrawing, TriangulatingALargeSurfaceLetsTheWindowRun) {
+  int heard = 0;
+  pelvarhost::SetBreakWatcher([&heard] { ++heard; });
+  const struct Watcher {
+    ~Watcher() { pelvarhost::SetBreakWatcher(nullptr); }
+  } watcher;
+  Surface(JitteredGrid(520, false), 7, AcDb::kColorByLayer);  // 270,400 vertices
+  EXPECT_EQ(heard, 0) << "adding the vertices triangulates nothing";
+  EXPECT_FALSE(Colours({260, 260, 8}).empty());
+  EXPECT_GT(heard, 0) << "the triangulation never let the window run";
 }
 
 }  // namespace
