@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QDir>
@@ -16,6 +18,7 @@
 #include "commandpane.h"
 #include "dbapserv.h"
 #include "dbdatabase.h"
+#include "dbundo.h"
 #include "drawingview.h"
 #include "hostgui.h"
 #include "edanswer.h"
@@ -171,6 +174,55 @@ TEST_F(WindowHostTest, SilentWorkShowsTheBusyCursorAfterHalfASecond) {
     pelvarhost::LetWindowRunDuringWork();
     EXPECT_EQ(busy(), step.busyAfter) << "after " << step.silentMs << " ms of silent work";
   }
+  pelvarhost::CloseMainWindow();
+}
+
+// The Edit menu names the command an undo or a redo would take back or do again, is
+// disabled when there is none, and queues the host's own command when chosen.
+TEST_F(WindowHostTest, TheEditMenuNamesTheNextUndoAndRedoAndQueuesThem) {
+  pelvarhost::OpenMainWindow();
+  AcApDocument* doc = acDocManagerPtr()->addDocument(std::make_unique<AcDbDatabase>(), L"Edit.pvd", true);
+  auto editAction = [](const QString& prefix) -> QAction* {
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* window = qobject_cast<QMainWindow*>(top))
+        for (QAction* menu : window->menuBar()->actions())
+          if (menu->menu() != nullptr && menu->text() == QStringLiteral("&Edit"))
+            for (QAction* action : menu->menu()->actions())
+              if (action->text().startsWith(prefix)) return action;
+    return nullptr;
+  };
+  auto prompt = [] {  // a prompt brings the menu up to date
+    pelvarhost::QueueTypedText(L"DOCS\n");
+    pelvarhost::MakeWindowInput()->ReadLine(L"Command: ");
+  };
+  {
+    pelvarhost::UndoGroupSpan zoom(L"ZOOM");
+    pelvarhost::ViewRecord view;
+    view.centerX = 7, view.centerY = 7, view.height = 70;
+    doc->database()->setViewRecord(view);
+  }
+  const struct {
+    const char* step;
+    int undo;  // groups to undo (negative: redo) before the prompt
+    QString undoText, redoText;
+    const wchar_t* queued;  // what choosing the enabled one of them queues
+  } steps[] = {{"after ZOOM", 0, "&Undo ZOOM", "&Redo", L"_U\n"}, {"after its undo", 1, "&Undo", "&Redo ZOOM", L"_REDO\n"}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.step);
+    if (step.undo > 0) pelvarhost::UndoGroups(*doc->database(), step.undo);
+    prompt();
+    QAction* undo = editAction("&Undo");
+    QAction* redo = editAction("&Redo");
+    ASSERT_TRUE(undo != nullptr && redo != nullptr);
+    EXPECT_EQ(undo->text(), step.undoText);
+    EXPECT_EQ(redo->text(), step.redoText);
+    EXPECT_EQ(undo->isEnabled(), step.undoText != "&Undo");
+    EXPECT_EQ(redo->isEnabled(), step.redoText != "&Redo");
+    (undo->isEnabled() ? undo : redo)->trigger();
+    EXPECT_EQ(pelvarhost::QueuedTyping(), step.queued);
+    pelvarhost::ResetInput();
+  }
+  acDocManagerPtr()->closeDocument(doc);
   pelvarhost::CloseMainWindow();
 }
 
