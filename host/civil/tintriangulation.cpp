@@ -54,6 +54,15 @@ struct TinTriangulation::Impl {
 
   // Into the vertices; vertexOfArriving (if given) learns each arriving point's vertex.
   void MergeArriving(std::vector<std::uint32_t>* vertexOfArriving = nullptr);
+  // Inserts every vertex and arriving point not yet in the triangulation.
+  void TriangulateWaiting();
+  // After a failure partway (no memory): the next use triangulates every vertex afresh.
+  // Merging the arriving points again finds those merged already at their positions.
+  void ForgetTriangulation() {
+    mesh = DelaunayMesh();
+    meshed = 0;
+    vertexOfMeshPoint.assign(1, kNoVertex);
+  }
 };
 
 TinTriangulation::TinTriangulation() : m_impl(std::make_unique<Impl>()) {}
@@ -97,10 +106,10 @@ void TinTriangulation::Impl::MergeArriving(std::vector<std::uint32_t>* vertexOfA
 // arriving points as they came, repeats included (the triangulation leaves out a
 // position it holds already). Meanwhile another thread merges the arriving points into
 // the vertices; afterwards each new triangulation point learns its vertex.
-TinTriangulation::Impl& TinTriangulation::Triangulated() const {
-  Impl& impl = *m_impl;
+void TinTriangulation::Impl::TriangulateWaiting() {
+  Impl& impl = *this;
   const std::size_t unmeshed = impl.vertices.size() - impl.meshed;
-  if (unmeshed + impl.arriving.size() == 0) return impl;
+  if (unmeshed + impl.arriving.size() == 0) return;
   std::vector<PlanXy> plan;
   plan.reserve(unmeshed + impl.arriving.size());
   for (std::size_t i = impl.meshed; i < impl.vertices.size(); ++i) plan.push_back({impl.vertices[i].x, impl.vertices[i].y});
@@ -130,7 +139,16 @@ TinTriangulation::Impl& TinTriangulation::Triangulated() const {
   for (const std::uint32_t i : ordering.order)
     impl.vertexOfMeshPoint.push_back(static_cast<std::uint32_t>(i < unmeshed ? impl.meshed + i : vertexOfArriving[i - unmeshed]));
   impl.meshed = impl.vertices.size();
-  return impl;
+}
+
+TinTriangulation::Impl& TinTriangulation::Triangulated() const {
+  try {
+    m_impl->TriangulateWaiting();
+  } catch (...) {
+    m_impl->ForgetTriangulation();
+    throw;
+  }
+  return *m_impl;
 }
 
 void TinTriangulation::Clear() {

@@ -198,3 +198,22 @@ TEST(TinTriangulation, ProgressIsHeardInRisingStepsUpToTheVertexCount) {
     }
   }
 }
+
+// A triangulation that fails partway (here its progress callback throws, as a failed
+// allocation would) is built afresh at the next use: the same faces as a TIN that never
+// failed, before and after more points arrive.
+TEST(TinTriangulation, AFailureWhileTriangulatingLeavesNoHalfBuiltTriangulation) {
+  const std::vector<AcGePoint3d> first = RandomPoints(300000, 8), more = RandomPoints(1000, 9);
+  TinTriangulation failing, plain;
+  failing.SetProgress([](std::size_t, std::size_t) { throw std::bad_alloc(); });
+  failing.Add(first);
+  plain.Add(first);
+  EXPECT_THROW(failing.FaceCount(), std::bad_alloc);
+  failing.SetProgress(nullptr);
+  for (const auto* batch : {&more, &first}) {
+    EXPECT_EQ(failing.FaceCount(), plain.FaceCount());
+    EXPECT_EQ(failing.Faces(), plain.Faces());
+    failing.Add(*batch);
+    plain.Add(*batch);
+  }
+}
