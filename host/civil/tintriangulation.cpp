@@ -107,38 +107,37 @@ void TinTriangulation::Impl::MergeArriving(std::vector<std::uint32_t>* vertexOfA
 // position it holds already). Meanwhile another thread merges the arriving points into
 // the vertices; afterwards each new triangulation point learns its vertex.
 void TinTriangulation::Impl::TriangulateWaiting() {
-  Impl& impl = *this;
-  const std::size_t unmeshed = impl.vertices.size() - impl.meshed;
-  if (unmeshed + impl.arriving.size() == 0) return;
+  const std::size_t unmeshed = vertices.size() - meshed;
+  if (unmeshed + arriving.size() == 0) return;
   std::vector<PlanXy> plan;
-  plan.reserve(unmeshed + impl.arriving.size());
-  for (std::size_t i = impl.meshed; i < impl.vertices.size(); ++i) plan.push_back({impl.vertices[i].x, impl.vertices[i].y});
-  for (const AcGePoint3d& p : impl.arriving) plan.push_back({p.x, p.y});
+  plan.reserve(unmeshed + arriving.size());
+  for (std::size_t i = meshed; i < vertices.size(); ++i) plan.push_back({vertices[i].x, vertices[i].y});
+  for (const AcGePoint3d& p : arriving) plan.push_back({p.x, p.y});
 
   InsertionOrder ordering;
   std::vector<std::uint32_t> vertexOfArriving;
   std::exception_ptr mergeFailure;
   {
-    const std::jthread merge([&impl, &vertexOfArriving, &mergeFailure] {
+    const std::jthread merge([this, &vertexOfArriving, &mergeFailure] {
       try {
-        impl.MergeArriving(&vertexOfArriving);
+        MergeArriving(&vertexOfArriving);
       } catch (...) {
         mergeFailure = std::current_exception();
       }
     });
     ordering = OrderForInsertion(plan);
-    impl.mesh.Reserve(plan.size());
-    for (std::size_t i = 0; i < plan.size(); ++i) impl.mesh.Append(plan[ordering.order[i]], ordering.half[i]);
+    mesh.Reserve(plan.size());
+    for (std::size_t i = 0; i < plan.size(); ++i) mesh.Append(plan[ordering.order[i]], ordering.half[i]);
     std::vector<PlanXy>().swap(plan);
     // The small early rounds go in on one thread and spread over the whole extent; the
     // last two on two.
-    impl.mesh.InsertAppended(ordering.lastRounds, impl.progress);
+    mesh.InsertAppended(ordering.lastRounds, progress);
   }
   if (mergeFailure) std::rethrow_exception(mergeFailure);
-  RoomFor(impl.vertexOfMeshPoint, ordering.order.size());
+  RoomFor(vertexOfMeshPoint, ordering.order.size());
   for (const std::uint32_t i : ordering.order)
-    impl.vertexOfMeshPoint.push_back(static_cast<std::uint32_t>(i < unmeshed ? impl.meshed + i : vertexOfArriving[i - unmeshed]));
-  impl.meshed = impl.vertices.size();
+    vertexOfMeshPoint.push_back(static_cast<std::uint32_t>(i < unmeshed ? meshed + i : vertexOfArriving[i - unmeshed]));
+  meshed = vertices.size();
 }
 
 TinTriangulation::Impl& TinTriangulation::Triangulated() const {

@@ -173,11 +173,20 @@ void BucketedPoints::TrimAfterUse() {
 
 namespace {
 
+// The override classes of the points the pass considers (each chunk's leading points),
+// hashed chunk by chunk: a pass at full extent reads few of them.
+size_t HashOfConsideredOverrides(const KmqData& data, const uint8_t* overrides, double budget) {
+  size_t hash = 0;
+  for (const KmqChunk& chunk : data.chunks) {
+    const std::string_view bytes(reinterpret_cast<const char*>(overrides) + chunk.first, Considered(chunk, budget));
+    hash = hash * 1099511628211u ^ std::hash<std::string_view>{}(bytes);
+  }
+  return hash;
+}
+
 BucketedPoints::PassKey KeyOf(const KmqData& data, const DisplaySettings& settings, double budget) {
   BucketedPoints::PassKey key{settings.rule, settings.colorMode, budget, settings.overrides != nullptr, 0};
-  if (key.overridden)
-    key.overridesHash =
-        std::hash<std::string_view>{}({reinterpret_cast<const char*>(settings.overrides), data.pointCount});
+  if (key.overridden) key.overridesHash = HashOfConsideredOverrides(data, settings.overrides, budget);
   return key;
 }
 

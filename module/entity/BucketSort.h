@@ -40,8 +40,8 @@ struct BucketedPoints {
 
   // Everything the placed points follow from besides the cloud itself: the budget only
   // through how many points of each chunk it takes (zooming on where every point is drawn
-  // takes the same), the override classes by a hash of their bytes, as they may be changed
-  // in place.
+  // takes the same), and the override classes of the points it considers by a hash of
+  // their bytes, as they may be changed in place.
   struct PassKey {
     VisibilityRule rule;
     uint8_t colorMode = 0;

@@ -24,27 +24,26 @@ constexpr int kRequestFd = STDIN_FILENO;
 constexpr int kAnswerFd = STDOUT_FILENO;
 constexpr int kExitBroken = 2;
 
-// Reads exactly `size` bytes; false at the end of input or on an error.
-bool ReadExactly(std::uint8_t* to, size_t size) {
+// Moves exactly `size` bytes through `transfer` (a read or a write of the whole rest);
+// false at the end of input or on an error.
+template <typename Byte, typename Transfer>
+bool TransferExactly(Byte* data, size_t size, Transfer transfer) {
   while (size > 0) {
-    ssize_t got = read(kRequestFd, to, size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    to += got;
-    size -= static_cast<size_t>(got);
+    const ssize_t moved = transfer(data, size);
+    if (moved < 0 && errno == EINTR) continue;
+    if (moved <= 0) return false;
+    data += moved;
+    size -= static_cast<size_t>(moved);
   }
   return true;
 }
 
+bool ReadExactly(std::uint8_t* to, size_t size) {
+  return TransferExactly(to, size, [](std::uint8_t* at, size_t n) { return read(kRequestFd, at, n); });
+}
+
 bool WriteExactly(const std::uint8_t* from, size_t size) {
-  while (size > 0) {
-    ssize_t put = write(kAnswerFd, from, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    from += put;
-    size -= static_cast<size_t>(put);
-  }
-  return true;
+  return TransferExactly(from, size, [](const std::uint8_t* at, size_t n) { return write(kAnswerFd, at, n); });
 }
 
 bool ReadRequest(ByteBuffer& file, std::uint64_t maxBytes) {
